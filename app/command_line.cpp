@@ -1,0 +1,52 @@
+#include "app/command_line.h"
+
+#include <windows.h>
+
+#include <fmt/format.h>
+#include <memory>
+#include <system_error>
+
+#include "app/command_line_walk.h"
+#include "app/logger.h"
+#include "engine/decryptor.h"
+#include "host/frame.h"
+#include "host/page_call.h"
+#include "host/text_conversions.h"
+
+namespace {
+
+// The platform's not-found answers mean "does not exist"; any other failure is reported and counts as
+// not existing, since a run could not use the path either.
+PathCheck checkPath(const std::wstring& path) {
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {true, {}};
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH ||
+      error == ERROR_INVALID_NAME) {
+    return {false, {}};
+  }
+  return {false, fmt::format("Could not check whether \"{}\" exists: {}", sciter::ansi_from_wide(path),
+                             std::system_category().message(static_cast<int>(error)))};
+}
+
+}  // namespace
+
+bool parseCommandLine(Decryptor& decryptor, std::vector<std::wstring> arguments) {
+  CommandLineSystem system;
+  system.testPathEnabled = decryptor.info && decryptor.info->testPathEnabled;
+  system.checkPath = checkPath;
+  system.toAnsi = [](std::wstring_view text) { return sciter::ansi_from_wide(text); };
+
+  CommandLineOutcome outcome = walkCommandLine(arguments, system);
+  for (const std::string& line : outcome.logLines) writeLog(line, Debug);
+  if (!outcome.startRun) return false;
+
+  sciter::call_page_function(decryptor.window.get(), "showDecryptionStep", {sciter::value::from_bool(false)});
+  try {
+    decryptor.startRun(std::make_unique<RunSettings>(std::move(outcome.settings)));
+  } catch (const std::system_error& error) {
+    // Without a run thread the page would wait on its progress step forever.
+    writeLog(fmt::format("Could not start the decryption run: {}", error.what()), Debug);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,58 @@
+#include "app/uimain.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "app/logger.h"
+#include "engine/decryptor.h"
+#include "host/app_archive.h"
+#include "host/app_arguments.h"
+#include "host/debug_output.h"
+#include "host/engine_binding.h"
+#include "host/frame.h"
+
+namespace {
+
+[[noreturn]] void report_argument_error(const frame& window, bool help_requested) {
+  // The console object stays installed as the engine's sink until the process ends.
+  auto* console = new sciter::debug_output_console();
+  if (help_requested)
+    console->put_formatted("Check %%temp%%\\%s!\n", kLogFileName);
+  else
+    console->put_formatted("Error parsing arguments! Check %%temp%%\\%s!\n", kLogFileName);
+  if (HWND hwnd = window.handle()) ShowWindow(hwnd, SW_HIDE);
+  std::system("pause");
+  std::exit(2);
+}
+
+}  // namespace
+
+int uimain(std::function<int()> run_loop) {
+  using namespace sciter::abi;
+  sciter::api().SciterSetOption(nullptr, SCITER_SET_SCRIPT_RUNTIME_FEATURES,
+                                ALLOW_FILE_IO | ALLOW_SOCKET_IO | ALLOW_EVAL | ALLOW_SYSINFO);
+  app_archive::open(app_archive::embedded_bytes());
+
+  auto window = frame::create_main();
+  window->load_file(L"this://app/html/main.html");
+  window->show(SW_SHOWNORMAL);
+
+  Logger& logger = Logger::instance();
+  Decryptor& decryptor = Decryptor::instance();
+  decryptor.window = window;
+  logger.window = window;
+
+  if (!decryptor.loadLibrary()) std::exit(1);
+  decryptor.publishToolInfo();
+
+  const std::vector<std::wstring>& arguments = app_arguments();
+  if (arguments.size() > 1 && !parseCommandLine(decryptor, arguments))
+    report_argument_error(*window.get(), arguments[1] == L"-help");
+
+  const int result = run_loop();
+  window = {};
+  run_loop = nullptr;
+  return result;
+}

@@ -1,0 +1,138 @@
+#include "engine/folder_walk.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+struct Level {
+  HANDLE find = INVALID_HANDLE_VALUE;
+  std::wstring folder;
+  WIN32_FIND_DATAW pending{};  // the first entry, returned by the call that opened the listing
+  bool hasPending = false;
+};
+
+bool isDotName(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+// A missing folder (removed while the walk ran) is as good as an empty one.
+bool isGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+}  // namespace
+
+struct FolderWalk::State {
+  std::vector<Level> stack;
+  std::wstring folderToEnter;  // the folder just listed, entered on the next call
+  std::wstring singleFile;     // a root that names a file
+  bool singleFilePending = false;
+
+  // Opens a listing; ERROR_SUCCESS also for an empty folder.
+  DWORD enter(const std::wstring& folder) {
+    Level level;
+    level.folder = folder;
+    level.find = FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoBasic, &level.pending,
+                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (level.find == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      // A drive root has no "." entry, so an empty one answers "no file".
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
+    }
+    level.hasPending = true;
+    stack.push_back(level);
+    return ERROR_SUCCESS;
+  }
+
+  void closeAll() {
+    for (Level& level : stack) FindClose(level.find);
+    stack.clear();
+  }
+};
+
+FolderWalk::FolderWalk() : state_(std::make_unique<State>()) {}
+
+FolderWalk::~FolderWalk() { state_->closeAll(); }
+
+std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty()) return name;
+  const wchar_t last = folder.back();
+  if (last == L'\\' || last == L'/' || (folder.size() == 2 && last == L':')) return folder + name;
+  return folder + L'\\' + name;
+}
+
+bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
+  state_->closeAll();
+  broken_ = 0;
+  const DWORD attributes = GetFileAttributesW(root.c_str());
+  if (root.empty() || attributes == INVALID_FILE_ATTRIBUTES) {
+    error = root.empty() ? ERROR_PATH_NOT_FOUND : GetLastError();
+    return false;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    state_->singleFile = root;
+    state_->singleFilePending = true;
+    return true;
+  }
+  error = state_->enter(root);
+  return error == ERROR_SUCCESS;
+}
+
+bool FolderWalk::next(WalkEntry& entry) {
+  State& s = *state_;
+  if (s.singleFilePending) {
+    s.singleFilePending = false;
+    entry = {s.singleFile, WalkEntry::RegularFile, 0};
+    return true;
+  }
+  if (!s.folderToEnter.empty()) {
+    const std::wstring folder = std::move(s.folderToEnter);
+    s.folderToEnter.clear();
+    const DWORD error = s.enter(folder);
+    if (error != ERROR_SUCCESS && error != ERROR_ACCESS_DENIED && !isGone(error)) {
+      broken_ = error;
+      s.closeAll();
+      return false;
+    }
+  }
+  while (!s.stack.empty()) {
+    Level& level = s.stack.back();
+    WIN32_FIND_DATAW data;
+    if (level.hasPending) {
+      data = level.pending;
+      level.hasPending = false;
+    } else if (!FindNextFileW(level.find, &data)) {
+      const DWORD error = GetLastError();
+      FindClose(level.find);
+      s.stack.pop_back();
+      if (error == ERROR_NO_MORE_FILES) continue;
+      broken_ = error;
+      s.closeAll();
+      return false;
+    }
+    if (isDotName(data.cFileName)) continue;
+
+    entry.path = joinPath(level.folder, data.cFileName);
+    entry.error = 0;
+    const bool isLink = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!isLink) s.folderToEnter = entry.path;
+      entry.kind = WalkEntry::Other;
+      return true;
+    }
+    entry.kind = WalkEntry::RegularFile;
+    if (isLink) {
+      // A file link counts by what it points to; a dangling one is passed over like any non-file.
+      const DWORD target = GetFileAttributesW(entry.path.c_str());
+      if (target == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        entry.kind = isGone(error) ? WalkEntry::Other : WalkEntry::Unreadable;
+        entry.error = error;
+      } else if (target & FILE_ATTRIBUTE_DIRECTORY) {
+        entry.kind = WalkEntry::Other;
+      }
+    }
+    return true;
+  }
+  return false;
+}

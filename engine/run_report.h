@@ -1,0 +1,26 @@
+// What a finished run tells the log and the page: the outcome lines, the final message, whether the log
+// path is worth showing, and which final step the page shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/library_abi.h"
+
+struct RunReport {
+  std::vector<std::string> lines;  // logged at Info, in order; the page's progress list shows them too
+  std::string finalMessage;        // ANSI code page
+  bool showLogPath = false;
+  bool success = false;  // success step, otherwise the failure step
+};
+
+// The run's outcome is the highest FileResult met over the whole run.
+RunReport reportOutcome(FileResult outcome, uint64_t decryptedCount, uint64_t failedCount);
+
+// A run that could not do its job at all (nothing to scan, an unexpected error): the failure step with the
+// reason as final message, and the log path for the details.
+RunReport reportProblem(std::string_view reason);
+
+inline FileResult worseOf(FileResult a, FileResult b) { return a > b ? a : b; }

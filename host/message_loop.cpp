@@ -1,0 +1,12 @@
+#include "host/message_loop.h"
+
+#include <windows.h>
+
+int run_message_loop() {
+  MSG msg{};
+  while (GetMessageW(&msg, nullptr, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

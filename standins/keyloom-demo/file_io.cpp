@@ -1,0 +1,73 @@
+#include "file_io.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace demo {
+
+uint32_t readWholeFile(const std::wstring& path, std::vector<uint8_t>& content) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  LARGE_INTEGER size{};
+  uint32_t error = 0;
+  if (!GetFileSizeEx(file, &size)) {
+    error = GetLastError();
+  } else {
+    content.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < content.size()) {
+      DWORD got = 0;
+      const DWORD want = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 24));
+      if (!ReadFile(file, content.data() + done, want, &got, nullptr)) {
+        error = GetLastError();
+        break;
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    content.resize(done);
+  }
+  CloseHandle(file);
+  return error;
+}
+
+uint32_t writeWholeFile(const std::wstring& path, const std::vector<uint8_t>& content) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  uint32_t error = 0;
+  size_t done = 0;
+  while (done < content.size()) {
+    DWORD written = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 24));
+    if (!WriteFile(file, content.data() + done, want, &written, nullptr)) {
+      error = GetLastError();
+      break;
+    }
+    if (written == 0) {
+      error = ERROR_DISK_FULL;
+      break;
+    }
+    done += written;
+  }
+  if (!CloseHandle(file) && error == 0) error = GetLastError();
+  if (error != 0) DeleteFileW(path.c_str());
+  return error;
+}
+
+bool isDiskFull(uint32_t error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
+
+bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string utf8FromWide(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace demo

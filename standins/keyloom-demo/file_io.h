@@ -1,0 +1,19 @@
+// Whole-file reads and writes with the system's error codes, which tell a full disk from other faults.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace demo {
+
+// 0 on success, otherwise the system error code.
+uint32_t readWholeFile(const std::wstring& path, std::vector<uint8_t>& content);
+// Creates or replaces the file. On failure a partly written file is removed.
+uint32_t writeWholeFile(const std::wstring& path, const std::vector<uint8_t>& content);
+
+bool isDiskFull(uint32_t error);
+bool fileExists(const std::wstring& path);
+std::string utf8FromWide(const std::wstring& text);
+
+}  // namespace demo

@@ -1,0 +1,164 @@
+// A decryption library for tests: its answers come from a configuration file and it records every call.
+// The configuration file is named by the environment variable KEYLOOM_TEST_CONFIG, or else is the file
+// beside this library with ".cfg" appended to its name (Keyloom.dll.cfg); its keys are in test_config.h.
+// Calls are recorded (call_record.h) to the file of the "record" key, or else beside the library with
+// ".record" appended (Keyloom.dll.record).
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "call_record.h"
+#include "engine/library_abi.h"
+#include "test_config.h"
+
+// Variants of this library built without one export (KEYLOOM_TEST_WITHOUT_<name>) test the binding.
+#define KEYLOOM_EXPORT __declspec(dllexport)
+#ifdef KEYLOOM_TEST_WITHOUT_GETINFO
+#define EXPORT_GETINFO
+#else
+#define EXPORT_GETINFO KEYLOOM_EXPORT
+#endif
+#ifdef KEYLOOM_TEST_WITHOUT_INIT
+#define EXPORT_INIT
+#else
+#define EXPORT_INIT KEYLOOM_EXPORT
+#endif
+#ifdef KEYLOOM_TEST_WITHOUT_DECRYPTSINGLEFILE
+#define EXPORT_DECRYPTSINGLEFILE
+#else
+#define EXPORT_DECRYPTSINGLEFILE KEYLOOM_EXPORT
+#endif
+#ifdef KEYLOOM_TEST_WITHOUT_FINISH
+#define EXPORT_FINISH
+#else
+#define EXPORT_FINISH KEYLOOM_EXPORT
+#endif
+
+namespace {
+
+using keyloom_test::Config;
+
+std::wstring modulePath() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&modulePath), &self);
+  std::wstring path(32768, L'\0');
+  path.resize(GetModuleFileNameW(self, path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+
+std::wstring wideFromUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+std::string readText(const std::wstring& path) {
+  std::string text;
+  if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    std::fclose(file);
+  }
+  return text;
+}
+
+const Config& config() {
+  static const Config loaded = [] {
+    wchar_t named[32768];
+    const DWORD length = GetEnvironmentVariableW(L"KEYLOOM_TEST_CONFIG", named, 32768);
+    const std::wstring path = length > 0 && length < 32768 ? std::wstring(named, length) : modulePath() + L".cfg";
+    return keyloom_test::parseConfig(readText(path));
+  }();
+  return loaded;
+}
+
+void record(const std::string& line) {
+  static const std::wstring path =
+      config().recordPath.empty() ? modulePath() + L".record" : wideFromUtf8(config().recordPath);
+  if (FILE* file = _wfopen(path.c_str(), L"ab")) {
+    std::fwrite(line.data(), 1, line.size(), file);
+    std::fputc('\n', file);
+    std::fclose(file);
+  }
+}
+
+// The library's texts must outlive every call: they are built once and kept.
+struct Published {
+  std::vector<std::string> texts;
+  std::vector<ToolOption> options;
+};
+
+Published& published() {
+  static Published* kept = [] {
+    auto* p = new Published();
+    p->texts.reserve(2 + 2 * config().options.size());
+    for (const auto& option : config().options) {
+      p->texts.push_back(option.name);
+      const char* name = p->texts.back().c_str();
+      p->texts.push_back(option.description);
+      p->options.push_back({name, nullptr, p->texts.back().c_str(), nullptr, option.checked, option.id});
+    }
+    return p;
+  }();
+  return *kept;
+}
+
+}  // namespace
+
+extern "C" {
+
+EXPORT_GETINFO bool GetInfo(ToolInfo* info) {
+  record("GetInfo");
+  const Config& c = config();
+  info->name = c.name.c_str();
+  info->description = c.description.c_str();
+  info->scanPathEnabled = c.scanPath;
+  info->testPathEnabled = c.testPath;
+  info->backupEnabled = c.backup;
+  info->overwriteEnabled = c.overwrite;
+  info->wholeScanEnabled = c.wholeScan;
+  info->options = published().options;
+  return true;
+}
+
+EXPORT_INIT bool Init(InitParams* params, std::string* errorText) {
+  record(keyloom_test::initLine(*params));
+  for (const auto& line : config().initLog) {
+    if (params->log) params->log(line.message, line.level);
+  }
+  if (!config().initSucceeds) *errorText = config().initError;
+  return config().initSucceeds;
+}
+
+EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* file) {
+  const std::string path = keyloom_test::utf8(file->native());
+  const std::string name = keyloom_test::utf8(file->filename().native());
+  record("Begin\t" + path);
+  const int32_t delay = keyloom_test::firstMatch(config().delays, name, 0);
+  if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+  for (const std::string& pattern : config().throwing) {
+    if (keyloom_test::matchesPattern(pattern, name)) {
+      record("DecryptSingleFile\t" + path + "\tthrew");
+      throw std::runtime_error("test library failure");
+    }
+  }
+  const int32_t result = keyloom_test::firstMatch(config().results, name, NotEncrypted);
+  record("DecryptSingleFile\t" + path + "\t" + std::to_string(result));
+  return result;
+}
+
+EXPORT_FINISH bool Finish() {
+  record("Finish");
+  return true;
+}
+
+}  // extern "C"

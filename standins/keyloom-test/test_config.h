@@ -1,0 +1,62 @@
+// What a test asks of the test library, read from a small text file of "key=value" lines (UTF-8,
+// "#" starts a comment). Keys:
+//   name=<text>            description=<text>
+//   flags=<list>           the ToolInfo flags that are set, any of: scan,test,backup,overwrite,whole
+//                          (absent: all set; "flags=" alone: none set)
+//   option=<id>,<0|1>,<name>,<description>      one of the library's own options; repeatable
+//   init=ok | fail | fail:<error text>          Init's answer, with or without an error text
+//   initLog=<level>,<message>                   a line the library logs during Init; repeatable
+//   result=<pattern>,<code>                     DecryptSingleFile's answer for file names matching the
+//                                               pattern (* and ?, case-sensitive); the first match wins,
+//                                               files matching none answer 0
+//   delay=<pattern>,<milliseconds>              time DecryptSingleFile takes for matching files
+//   throw=<pattern>                             DecryptSingleFile raises an exception for matching files
+//   record=<path>                               where every call is recorded (see call_record.h)
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace keyloom_test {
+
+struct OptionSpec {
+  uint32_t id = 0;
+  bool checked = false;
+  std::string name, description;
+};
+
+struct PatternRule {
+  std::string pattern;
+  int32_t value = 0;
+};
+
+struct LogSpec {
+  int level = 0;
+  std::string message;
+};
+
+struct Config {
+  std::string name = "Test family";
+  std::string description = "Test library";
+  bool scanPath = true, testPath = true, backup = true, overwrite = true, wholeScan = true;
+  std::vector<OptionSpec> options;
+  bool initSucceeds = true;
+  std::string initError;
+  std::vector<LogSpec> initLog;
+  std::vector<PatternRule> results;
+  std::vector<PatternRule> delays;
+  std::vector<std::string> throwing;
+  std::string recordPath;
+};
+
+Config parseConfig(std::string_view text);
+
+// Wildcards: * any run of characters, ? one character.
+bool matchesPattern(std::string_view pattern, std::string_view name);
+
+// The value of the first rule whose pattern matches; fallback when none does.
+int32_t firstMatch(const std::vector<PatternRule>& rules, std::string_view name, int32_t fallback);
+
+}  // namespace keyloom_test

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "test_config.h"
+
+namespace keyloom_test {
+namespace {
+
+TEST(TestLibraryConfig, PatternsMatchWholeNames) {
+  const struct {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"*", "anything.txt", true},       {"*.kyl", "a.kyl", true},       {"*.kyl", "a.kyl.bak", false},
+      {"fail-*", "fail-1.bin", true},    {"fail-*", "nofail-1", false},  {"a?c", "abc", true},
+      {"a?c", "ac", false},              {"*b*", "abc", true},           {"A*", "abc", false},
+      {"exact.txt", "exact.txt", true},  {"exact.txt", "exact.txt2", false}, {"", "", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(matchesPattern(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
+}
+
+TEST(TestLibraryConfig, ReadsEveryKey) {
+  const Config config = parseConfig(
+      "# comment\r\n"
+      "name=Family X\n"
+      "flags=scan,backup\n"
+      "option=10,1,Own option,Its description, with a comma\n"
+      "init=fail:Key missing\n"
+      "initLog=7,odd level\n"
+      "result=*.enc,1\nresult=bad*,3\n"
+      "delay=slow*,250\n"
+      "throw=boom*\n"
+      "record=C:\\rec.txt\n");
+  EXPECT_EQ(config.name, "Family X");
+  EXPECT_TRUE(config.scanPath && config.backup);
+  EXPECT_FALSE(config.testPath || config.overwrite || config.wholeScan);
+  ASSERT_EQ(config.options.size(), 1u);
+  EXPECT_EQ(config.options[0].id, 10u);
+  EXPECT_TRUE(config.options[0].checked);
+  EXPECT_EQ(config.options[0].name, "Own option");
+  EXPECT_EQ(config.options[0].description, "Its description, with a comma");
+  EXPECT_FALSE(config.initSucceeds);
+  EXPECT_EQ(config.initError, "Key missing");
+  ASSERT_EQ(config.initLog.size(), 1u);
+  EXPECT_EQ(config.initLog[0].level, 7);
+  EXPECT_EQ(firstMatch(config.results, "x.enc", 0), 1);
+  EXPECT_EQ(firstMatch(config.results, "bad.enc", 0), 1);  // the first matching rule wins
+  EXPECT_EQ(firstMatch(config.results, "bad.txt", 0), 3);
+  EXPECT_EQ(firstMatch(config.results, "other", 0), 0);
+  EXPECT_EQ(firstMatch(config.delays, "slow.txt", 0), 250);
+  ASSERT_EQ(config.throwing.size(), 1u);
+  EXPECT_EQ(config.recordPath, "C:\\rec.txt");
+}
+
+TEST(TestLibraryConfig, DefaultsAndFailureWithoutText) {
+  const Config defaults = parseConfig("");
+  EXPECT_TRUE(defaults.initSucceeds && defaults.scanPath && defaults.testPath && defaults.wholeScan);
+  const Config failing = parseConfig("init=fail\nflags=\n");
+  EXPECT_FALSE(failing.initSucceeds);
+  EXPECT_TRUE(failing.initError.empty());
+  EXPECT_FALSE(failing.scanPath || failing.testPath || failing.backup || failing.overwrite || failing.wholeScan);
+}
+
+}  // namespace
+}  // namespace keyloom_test

@@ -1,0 +1,17 @@
+// Loading a document as an engine does: the host is asked for the URL through its load-data
+// notification, then for every style sheet, script, image and included fragment the document refers to.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace standin {
+
+bool load_document(HWND window, const std::wstring& url);
+
+// The host answers a request with SciterDataReady while the notification is being handled.
+void data_ready(HWND window, const wchar_t* uri, const uint8_t* data, uint32_t length);
+
+}  // namespace standin

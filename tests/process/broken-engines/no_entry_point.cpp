@@ -1,0 +1,2 @@
+// A library named like the UI engine that lacks its entry point.
+extern "C" __declspec(dllexport) int NotTheEngine() { return 0; }

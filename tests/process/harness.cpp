@@ -1,0 +1,228 @@
+#include "tests/process/harness.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace harness {
+
+fs::path bin_dir() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path();
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::vector<std::string> ToolResult::log_messages(bool with_level) const {
+  std::vector<std::string> messages;
+  std::istringstream lines(log);
+  std::string line, pending;
+  // A message may hold line breaks; a new entry starts with "[" + time stamp + "]\t[".
+  const auto flush = [&] {
+    if (pending.empty()) return;
+    const size_t level_start = pending.find("]\t[") + 3;
+    const size_t level_end = pending.find("]\t[", level_start);
+    std::string message = pending.substr(level_end + 3);
+    if (!message.empty() && message.back() == ']') message.pop_back();
+    messages.push_back(with_level ? pending.substr(level_start, level_end - level_start) + ": " + message : message);
+    pending.clear();
+  };
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool starts_entry = line.size() > 30 && line[0] == '[' && line[5] == '-' && line.find("]\t[") == 28;
+    if (starts_entry) {
+      flush();
+      pending = line;
+    } else {
+      pending += "\n" + line;
+    }
+  }
+  flush();
+  return messages;
+}
+
+std::vector<std::string> ToolResult::library_calls() const {
+  std::vector<std::string> lines;
+  std::istringstream in(library_record);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<JournalEntry> ToolResult::calls(const std::string& call) const {
+  std::vector<JournalEntry> found;
+  for (const JournalEntry& e : journal)
+    if (e.call == call) found.push_back(e);
+  return found;
+}
+
+std::vector<std::string> ToolResult::page_calls() const {
+  std::vector<std::string> names;
+  for (const JournalEntry& e : journal)
+    if (e.call == "SciterCall") names.push_back(e.args.value("name", ""));
+  return names;
+}
+
+int ToolResult::index_of(const std::string& call, const std::string& page_function) const {
+  for (size_t i = 0; i < journal.size(); ++i)
+    if (journal[i].call == call && (page_function.empty() || journal[i].args.value("name", "") == page_function))
+      return static_cast<int>(i);
+  return -1;
+}
+
+Sandbox::Sandbox() {
+  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (char& c : name)
+    if (c == '/' || c == '\\' || c == ':') c = '_';
+  root_ = fs::temp_directory_path() / "process-tests" / name;
+  fs::remove_all(root_);
+  fs::create_directories(app_dir());
+  fs::create_directories(temp_dir());
+  fs::create_directories(files_dir());
+}
+
+Sandbox::~Sandbox() {
+  if (!testing::Test::HasFailure()) {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+}
+
+namespace {
+
+std::wstring quote(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+    } else {
+      out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+      backslashes = 0;
+    }
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+std::vector<wchar_t> environment_block(const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
+  std::vector<std::pair<std::wstring, std::wstring>> vars;
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
+      std::wstring entry(p);
+      const size_t eq = entry.find(L'=', 1);
+      if (eq == std::wstring::npos) continue;
+      vars.emplace_back(entry.substr(0, eq), entry.substr(eq + 1));
+    }
+    FreeEnvironmentStringsW(block);
+  }
+  for (const auto& [name, value] : overrides) {
+    std::erase_if(vars, [&](const auto& v) { return _wcsicmp(v.first.c_str(), name.c_str()) == 0; });
+    vars.emplace_back(name, value);
+  }
+  std::vector<wchar_t> out;
+  for (const auto& [name, value] : vars) {
+    const std::wstring entry = name + L"=" + value;
+    out.insert(out.end(), entry.begin(), entry.end());
+    out.push_back(L'\0');
+  }
+  out.push_back(L'\0');
+  return out;
+}
+
+std::vector<JournalEntry> read_journal(const fs::path& path) {
+  std::vector<JournalEntry> entries;
+  std::istringstream lines(read_file(path));
+  for (std::string line; std::getline(lines, line);) {
+    const size_t space = line.find(' ');
+    JournalEntry e{line.substr(0, space), json::object()};
+    if (space != std::string::npos) e.args = json::parse(line.substr(space + 1), nullptr, false);
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+}  // namespace
+
+ToolResult Sandbox::run(const ToolRun& run) {
+  const fs::path program = app_dir() / "recovery-tool.exe";
+  fs::copy_file(bin_dir() / "recovery-tool.exe", program, fs::copy_options::overwrite_existing);
+  if (!run.engine.empty())
+    fs::copy_file(bin_dir() / run.engine, app_dir() / "sciter.dll", fs::copy_options::overwrite_existing);
+  if (!run.library.empty())
+    fs::copy_file(bin_dir() / run.library, app_dir() / "Keyloom.dll", fs::copy_options::overwrite_existing);
+  if (!run.library_config.empty()) write_file(app_dir() / "Keyloom.dll.cfg", run.library_config);
+  fs::remove(app_dir() / "Keyloom.dll.record");
+  const fs::path journal_path = root_ / "journal.txt";
+  const fs::path scenario_path = root_ / "scenario.txt";
+  fs::remove(journal_path);
+  write_file(scenario_path, run.scenario);
+
+  std::vector<std::pair<std::wstring, std::wstring>> env = {
+      {L"TEMP", temp_dir().wstring()},
+      {L"TMP", temp_dir().wstring()},
+      {L"STANDIN_ENGINE_JOURNAL", journal_path.wstring()},
+      {L"STANDIN_ENGINE_SCENARIO", scenario_path.wstring()},
+  };
+  env.insert(env.end(), run.env.begin(), run.env.end());
+  std::vector<wchar_t> block = environment_block(env);
+
+  std::wstring command = quote(program.wstring());
+  for (const std::wstring& arg : run.args) command += L" " + quote(arg);
+
+  // Standard input is an empty pipe, so "pause" on the argument-error path returns at once.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr, write_end = nullptr;
+  CreatePipe(&read_end, &write_end, &inherit, 0);
+  SetHandleInformation(write_end, HANDLE_FLAG_INHERIT, 0);
+  CloseHandle(write_end);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = read_end;
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  ToolResult result;
+  const std::wstring cwd = app_dir().wstring();
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                      block.data(), cwd.c_str(), &startup, &process)) {
+    ADD_FAILURE() << "could not start the program: " << GetLastError();
+    CloseHandle(read_end);
+    return result;
+  }
+  CloseHandle(read_end);
+  if (WaitForSingleObject(process.hProcess, run.timeout_ms) == WAIT_TIMEOUT) {
+    result.timed_out = true;
+    TerminateProcess(process.hProcess, 0xDEAD);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exit_code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.log = read_file(log_path());
+  result.journal = read_journal(journal_path);
+  result.library_record = read_file(app_dir() / "Keyloom.dll.record");
+  return result;
+}
+
+}  // namespace harness

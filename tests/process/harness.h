@@ -1,0 +1,78 @@
+// Runs recovery-tool.exe as a user would, in a fresh folder of its own: the program with a chosen UI
+// engine and decryption library beside it (the library is found in the working directory), its own
+// temporary folder for the log, and the stand-in engine's journal and scenario.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace harness {
+
+namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;
+
+// Folder of the built programs and DLLs (where this test program runs from).
+fs::path bin_dir();
+
+struct JournalEntry {
+  std::string call;
+  json args;
+};
+
+struct ToolRun {
+  std::wstring engine = L"sciter.dll";  // file in the bin folder installed as sciter.dll; empty: none
+  std::wstring library;                 // file in the bin folder installed as Keyloom.dll; empty: none
+  std::vector<std::wstring> args;       // after the program path
+  std::string scenario;                 // the stand-in engine's page double
+  std::string library_config;           // keyloom-test.dll's answers (Keyloom.dll.cfg beside it)
+  std::vector<std::pair<std::wstring, std::wstring>> env;
+  DWORD timeout_ms = 60000;
+};
+
+struct ToolResult {
+  DWORD exit_code = 0;
+  bool timed_out = false;
+  std::string log;  // the whole log file, CR LF as written
+  std::vector<JournalEntry> journal;
+  std::string library_record;  // keyloom-test.dll's record of the calls it received
+
+  // The record's lines, e.g. "GetInfo", "Init\tscan=...", "DecryptSingleFile\t<path>\t1", "Finish".
+  std::vector<std::string> library_calls() const;
+
+  // The log's messages in order (time stamps and levels dropped); "Level: message" when with_level.
+  std::vector<std::string> log_messages(bool with_level = false) const;
+  // Journal entries of one call, e.g. every "SciterCall".
+  std::vector<JournalEntry> calls(const std::string& call) const;
+  // Names of the page functions called, in order.
+  std::vector<std::string> page_calls() const;
+  // Index of the first journal entry with this call (and page function name); -1 when absent.
+  int index_of(const std::string& call, const std::string& page_function = {}) const;
+};
+
+// A folder of its own for one test: <temp>\<test name>\ with app\, temp\ and files\.
+class Sandbox {
+ public:
+  Sandbox();
+  ~Sandbox();
+  const fs::path& root() const { return root_; }
+  fs::path app_dir() const { return root_ / "app"; }
+  fs::path temp_dir() const { return root_ / "temp"; }
+  fs::path files_dir() const { return root_ / "files"; }
+  fs::path log_path() const { return temp_dir() / "OstrivelLog.txt"; }
+
+  // Installs the program and runs it with the working directory app\; waits for it to end.
+  ToolResult run(const ToolRun& run);
+
+ private:
+  fs::path root_;
+};
+
+std::string read_file(const fs::path& path);
+void write_file(const fs::path& path, const std::string& bytes);
+
+}  // namespace harness

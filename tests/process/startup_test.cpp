@@ -1,0 +1,109 @@
+// Start-up as a user meets it: the engine binding, the order in which the window comes up, and the end.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/process/harness.h"
+
+namespace {
+
+using harness::Sandbox;
+using harness::ToolRun;
+
+struct BindingCase {
+  const char* name;
+  std::wstring engine;
+};
+
+class EngineBinding : public testing::TestWithParam<BindingCase> {};
+
+TEST_P(EngineBinding, EndsWithMinusOneBeforeAnythingIsShown) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.engine = GetParam().engine, .library = L"keyloom-test.dll"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(static_cast<int>(result.exit_code), -1);
+  EXPECT_TRUE(result.journal.empty());
+  EXPECT_TRUE(result.log.empty()) << result.log;
+  EXPECT_TRUE(result.library_calls().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EngineBinding,
+                         testing::Values(BindingCase{"missing", L""},
+                                         BindingCase{"no_entry_point", L"broken-engine-no-entry.dll"},
+                                         BindingCase{"null_table", L"broken-engine-null-table.dll"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Startup, BringsTheWindowUpInOrder) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .scenario = "on load close\n"});
+  ASSERT_FALSE(result.timed_out);
+
+  // Every engine call until the window shows, in order; value operations and the serving of the
+  // document's parts are left out (the loading tests look at those).
+  const std::set<std::string> details = {"SciterAtomValue", "SciterGetArchiveItem", "SciterDataReady",
+                                         "LoadDataAnswered"};
+  std::vector<std::string> calls;
+  for (const auto& e : result.journal) {
+    if (e.call.rfind("Value", 0) == 0 || details.count(e.call)) continue;
+    calls.push_back(e.call);
+    if (e.call == "WindowShown") break;
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"SciterSetOption", "SciterSetOption", "SciterOpenArchive",
+                                             "SciterCreateWindow", "SciterSetCallback",
+                                             "SciterWindowAttachEventHandler", "HandlerSubscribed",
+                                             "SciterLoadFile", "DocumentLoaded", "WindowShown"}))
+      << "journal order";
+
+  const auto options = result.calls("SciterSetOption");
+  ASSERT_EQ(options.size(), 2u);
+  EXPECT_EQ(options[0].args["option"], 11);
+  EXPECT_EQ(options[0].args["value"], 1);
+  EXPECT_EQ(options[1].args["option"], 8);
+  EXPECT_EQ(options[1].args["value"], 15);
+  EXPECT_EQ(options[0].args["window"], nullptr);
+
+  const auto created = result.calls("SciterCreateWindow");
+  ASSERT_EQ(created.size(), 1u);
+  EXPECT_EQ(created[0].args["flags"], 0x296);
+  EXPECT_EQ(created[0].args["frame"], harness::json::array({0, 0, 0, 0}));
+  EXPECT_EQ(created[0].args["parent"], nullptr);
+
+  EXPECT_EQ(result.calls("SciterWindowAttachEventHandler")[0].args["subscription"], 0xFFFF);
+  EXPECT_EQ(result.calls("HandlerSubscribed")[0].args["groups"], 0xFFFF);
+  EXPECT_EQ(result.calls("SciterLoadFile")[0].args["url"], "this://app/html/main.html");
+  EXPECT_GT(result.calls("SciterOpenArchive")[0].args["length"].get<int>(), 0);
+  EXPECT_NE(result.calls("SciterOpenArchive")[0].args["handle"], nullptr) << "the built archive opens";
+}
+
+TEST(Startup, ClosingTheWindowEndsTheProcessWithTheLoopResult) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .scenario = "on load close\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u) << "the stand-in engine quits its loop with 0";
+  // The engine detaches the handler and reports its destruction; nothing is logged for a normal end.
+  EXPECT_GE(result.index_of("WindowDestroyed"), 0);
+  EXPECT_EQ(result.library_calls(), (std::vector<std::string>{"GetInfo"}));
+  EXPECT_TRUE(result.log_messages().empty()) << result.log;
+}
+
+TEST(Startup, WithoutArgumentsNothingAboutTheCommandLineIsLogged) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .scenario = "on load close\n"});
+  EXPECT_EQ(result.log.find("command line"), std::string::npos);
+  EXPECT_LT(result.index_of("SciterCall", "showDecryptionStep"), 0);
+}
+
+TEST(Startup, MissingLibraryEndsWithOneAfterTheWindowWasShown) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.args = {L"-help"}});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 1u);
+  EXPECT_GE(result.index_of("WindowShown"), 0);
+  EXPECT_EQ(result.log_messages(true),
+            (std::vector<std::string>{"Debug: Could not get address of GetInfo!", "Debug: Could not get address of Init!",
+                                      "Debug: Could not get address of DecryptSingleFile!",
+                                      "Debug: Could not get address of Finish!"}))
+      << "the arguments are never looked at";
+}
+
+}  // namespace
