@@ -99,6 +99,12 @@ void data_ready(HWND, const wchar_t* uri, const uint8_t* data, uint32_t length) 
   if (pending && uri && pending->uri == uri) pending->data = std::string(reinterpret_cast<const char*>(data), length);
 }
 
+std::optional<std::string> request_url(HWND window, const std::wstring& url) {
+  const std::optional<WindowRecord> record = find_window(window);
+  if (!record) return std::nullopt;
+  return request(window, *record, url, data_type_of(url));
+}
+
 bool load_document(HWND window, const std::wstring& url) {
   const std::optional<WindowRecord> record = find_window(window);
   if (!record) return false;

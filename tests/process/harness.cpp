@@ -160,6 +160,69 @@ std::vector<JournalEntry> read_journal(const fs::path& path) {
   return entries;
 }
 
+// The text on the console screen of another process, trailing blanks of each row dropped.
+std::string read_console_screen() {
+  HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return {};
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  std::string text;
+  if (GetConsoleScreenBufferInfo(out, &info)) {
+    const SHORT width = info.dwSize.X;
+    std::wstring row(static_cast<size_t>(width), L' ');
+    for (SHORT y = 0; y <= info.dwCursorPosition.Y; ++y) {
+      DWORD read = 0;
+      ReadConsoleOutputCharacterW(out, row.data(), width, COORD{0, y}, &read);
+      std::wstring line = row.substr(0, read);
+      line.erase(line.find_last_not_of(L" \0") + 1);
+      for (wchar_t c : line) text += c < 128 ? static_cast<char>(c) : '?';
+      text += '\n';
+    }
+  }
+  CloseHandle(out);
+  while (!text.empty() && text.back() == '\n' && text.size() >= 2 && text[text.size() - 2] == '\n') text.pop_back();
+  return text;
+}
+
+// Types Enter into the console this process is attached to.
+void type_enter() {
+  HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return;
+  INPUT_RECORD keys[2]{};
+  for (int i = 0; i < 2; ++i) {
+    keys[i].EventType = KEY_EVENT;
+    keys[i].Event.KeyEvent.bKeyDown = i == 0;
+    keys[i].Event.KeyEvent.wRepeatCount = 1;
+    keys[i].Event.KeyEvent.wVirtualKeyCode = VK_RETURN;
+    keys[i].Event.KeyEvent.uChar.UnicodeChar = L'\r';
+  }
+  DWORD written = 0;
+  WriteConsoleInputW(in, keys, 2, &written);
+  CloseHandle(in);
+}
+
+// Waits for the program to end. When it opens a console and prompts there (the "pause" after an argument
+// error), the text is read and the prompt answered, so no test ever waits for a person.
+DWORD wait_answering_console(HANDLE process, DWORD pid, DWORD timeout_ms, ToolResult& result) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    const DWORD waited = WaitForSingleObject(process, 100);
+    if (waited != WAIT_TIMEOUT) return waited;
+    if (GetTickCount64() > deadline) return WAIT_TIMEOUT;
+    if (result.console_answered) continue;
+    FreeConsole();
+    if (!AttachConsole(pid)) continue;
+    const std::string screen = read_console_screen();
+    if (screen.find("Press") != std::string::npos) {
+      result.console = screen;
+      type_enter();
+      result.console_answered = true;
+    }
+    FreeConsole();
+  }
+}
+
 }  // namespace
 
 ToolResult Sandbox::run(const ToolRun& run) {
@@ -211,7 +274,7 @@ ToolResult Sandbox::run(const ToolRun& run) {
     return result;
   }
   CloseHandle(read_end);
-  if (WaitForSingleObject(process.hProcess, run.timeout_ms) == WAIT_TIMEOUT) {
+  if (wait_answering_console(process.hProcess, process.dwProcessId, run.timeout_ms, result) == WAIT_TIMEOUT) {
     result.timed_out = true;
     TerminateProcess(process.hProcess, 0xDEAD);
     WaitForSingleObject(process.hProcess, INFINITE);

@@ -107,3 +107,17 @@ TEST(Startup, MissingLibraryEndsWithOneAfterTheWindowWasShown) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ArgumentError, ConsoleNamesTheLogAndThePromptIsAnswered) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .args = {L"-help"}, .timeout_ms = 30000});
+  ASSERT_FALSE(result.timed_out) << result.console;
+  EXPECT_EQ(result.exit_code, 2u);
+  EXPECT_TRUE(result.console_answered);
+  EXPECT_NE(result.console.find("Check %temp%\\OstrivelLog.txt!"), std::string::npos) << result.console;
+  EXPECT_GE(result.index_of("WindowHidden"), 0);
+}
+
+}  // namespace

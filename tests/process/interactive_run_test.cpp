@@ -1,0 +1,171 @@
+// Runs started by the page: settings read back from the page, stop requests, one run per process, and
+// faults of the page, the folder or the progress report that must end the run cleanly.
+#include <gtest/gtest.h>
+
+#include "tests/process/run_helpers.h"
+
+namespace {
+
+using harness::Sandbox;
+using harness::ToolRun;
+using namespace run_helpers;
+
+// A page whose settings name the folder, with the given option list, that starts a run once loaded.
+std::string pageStartingRun(const fs::path& folder, const std::string& options) {
+  return "answer getEncryptedPath " + json_text(folder.string()) + "\nanswer getTestPath \"\"\nanswer getOptions " +
+         options + "\non load native DecryptWrapper\n";
+}
+
+constexpr const char* kNoBackup = R"([{"id":1,"checked":false},{"id":2,"checked":false},{"id":3,"checked":false}])";
+constexpr const char* kStopLine =
+    "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...";
+
+TEST(InteractiveRun, StopFinishesTheFileInHandThenReportsWhatWasDone) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.kyl", "c.kyl", "d.kyl"});
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll",
+      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on call setProgressInfo#2 native StopDecryption\n" +
+                  kCloseAtFinalStep,
+      .library_config = "result=*,1\ndelay=*,1500\n"});
+  ASSERT_FALSE(result.timed_out);
+
+  const auto begun = library_calls_named(result, "Begin");
+  const auto done = library_calls_named(result, "DecryptSingleFile");
+  EXPECT_EQ(begun.size(), 1u) << "the stop came while the first file was in hand";
+  EXPECT_EQ(done.size(), begun.size()) << "the file in hand was finished";
+  EXPECT_EQ(result.library_calls().back(), "Finish");
+
+  EXPECT_EQ(page_args(result, "appendProgressInfo"),
+            (std::vector<json>{json::array({kStopLine}), json::array({"The decryption process has ended."}),
+                               json::array({"The threat is gone!"})}));
+  const auto progress = page_args(result, "setProgressInfo");
+  ASSERT_GE(progress.size(), 2u);
+  EXPECT_EQ(progress[0], json::array({"0 files were decrypted.<br/>0 files could not be decrypted."}));
+  int lastProgress = -1;
+  for (size_t i = 0; i < result.journal.size(); ++i) {
+    if (result.journal[i].call == "SciterCall" && result.journal[i].args.value("name", "") == "setProgressInfo") {
+      lastProgress = static_cast<int>(i);
+    }
+  }
+  EXPECT_LT(lastProgress, result.index_of("SciterCall", "appendProgressInfo")) << "no counter update after the stop";
+  EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({true})});
+  EXPECT_EQ(fs::exists(box.files_dir() / "a.kyl") + fs::exists(box.files_dir() / "b.kyl") +
+                fs::exists(box.files_dir() / "c.kyl") + fs::exists(box.files_dir() / "d.kyl"),
+            3)
+      << "the one decrypted file was removed";
+}
+
+TEST(InteractiveRun, ProgressIsReportedAboutThreeTimesPerSecond) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a", "b", "c", "d", "e", "f"});
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + kCloseAtFinalStep,
+                                      .library_config = "result=*,3\ndelay=*,500\n"});
+  ASSERT_FALSE(result.timed_out);
+  // Six files of half a second each: about ten reports, never one per file or fewer than one a second.
+  const auto progress = page_args(result, "setProgressInfo");
+  std::cout << "progress reports for a 3-second run: " << progress.size() << "\n";
+  EXPECT_GE(progress.size(), 4u);
+  EXPECT_LE(progress.size(), 16u);
+  for (const json& args : progress) {
+    const std::string text = args[0];
+    EXPECT_TRUE(text.ends_with(" files could not be decrypted.")) << text;
+    EXPECT_NE(text.find(" files were decrypted.<br/>"), std::string::npos) << text;
+  }
+}
+
+TEST(InteractiveRun, StopBeforeAnyRunChangesNothing) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .scenario = "on load native StopDecryption\non load native StopDecryption\n"
+                                                  "on load delay 300 close\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_TRUE(result.log_messages().empty()) << result.log;
+  EXPECT_TRUE(page_args(result, "appendProgressInfo").empty());
+}
+
+TEST(InteractiveRun, OneRunPerProcess) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl"});
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll",
+      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on load delay 100 native DecryptWrapper\n" +
+                  "on call showFinalStep native DecryptWrapper\non call showFinalStep delay 1000 close\n",
+      .library_config = "result=*,0\ndelay=*,800\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(library_calls_named(result, "Init").size(), 1u);
+  EXPECT_EQ(library_calls_named(result, "Finish").size(), 1u);
+  EXPECT_EQ(page_args(result, "showFinalStep").size(), 1u);
+  size_t ignored = 0;
+  for (const auto& line : result.log_messages()) ignored += line.find("already started") != std::string::npos;
+  EXPECT_EQ(ignored, 2u) << "the start while running and the start after the end";
+}
+
+TEST(InteractiveRun, WithoutABackupChoiceDecryptedFilesAreRemoved) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.txt"});
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll",
+      .scenario = pageStartingRun(box.files_dir(), R"([{"id":2,"checked":false},{"id":10,"checked":true}])") +
+                  kCloseAtFinalStep,
+      .library_config = "result=*.kyl,1\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_FALSE(fs::exists(box.files_dir() / "a.kyl"));
+  EXPECT_TRUE(fs::exists(box.files_dir() / "b.txt"));
+  const auto init = library_calls_named(result, "Init");
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_NE(init[0].find("\toptions=2:0,10:1\t"), std::string::npos) << init[0];
+}
+
+TEST(InteractiveRun, AFolderThatCannotBeOpenedEndsOnTheFailureStep) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll",
+      .scenario = pageStartingRun(box.files_dir() / "missing", kNoBackup) + kCloseAtFinalStep});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u);
+  EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({false})});
+  EXPECT_EQ(page_args(result, "setLogPath").size(), 1u);
+  EXPECT_EQ(result.library_calls().back(), "Finish");
+  bool explained = false;
+  for (const auto& line : result.log_messages()) explained |= line.rfind("Could not open \"", 0) == 0;
+  EXPECT_TRUE(explained) << result.log;
+}
+
+struct PageFault {
+  const char* name;
+  const char* scenario;  // the failing page function
+  bool initCalled;
+};
+
+class PageFaults : public testing::TestWithParam<PageFault> {};
+
+TEST_P(PageFaults, EndTheRunOnTheFailureStepWithoutCrashing) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.kyl", "c.kyl"});
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .scenario = std::string(GetParam().scenario) +
+                                                  pageStartingRun(box.files_dir(), kNoBackup) +
+                                                  "on call showFinalStep close\non load delay 5000 close\n",
+                                      .library_config = "result=*,0\ndelay=*,200\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u) << "the process ended normally";
+  const auto step = page_args(result, "showFinalStep");
+  ASSERT_FALSE(step.empty());
+  EXPECT_EQ(step.back(), json::array({false}));
+  EXPECT_EQ(library_calls_named(result, "Init").size(), GetParam().initCalled ? 1u : 0u);
+  EXPECT_EQ(library_calls_named(result, "Finish").size(), GetParam().initCalled ? 1u : 0u);
+  bool logged = false;
+  for (const auto& line : result.log_messages()) logged |= line.find("script said no") != std::string::npos;
+  EXPECT_TRUE(logged) << result.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PageFaults,
+    testing::Values(PageFault{"settings_unreadable", "error getEncryptedPath script said no\n", false},
+                    PageFault{"progress_rejected", "error setProgressInfo script said no\n", true},
+                    PageFault{"final_message_rejected", "error setFinalMessage script said no\n", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
