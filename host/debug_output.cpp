@@ -11,6 +11,13 @@ namespace {
 bool console_allocated = false;  // the console is only written from the UI thread
 }
 
+std::string console_text(const char* text) {
+  std::string out = text ? text : "";
+  for (char& c : out)
+    if (c == '\r') c = '\n';
+  return out;
+}
+
 const char* severity_prefix(abi::UINT severity) {
   switch (severity) {
     case abi::OS_INFO:
@@ -80,7 +87,8 @@ void debug_output_console::print(const char* text) {
     console_allocated = true;
   }
   if (!text) return;
-  for (const char* p = text; *p; ++p) std::putchar(*p == '\r' ? '\n' : *p);
+  const std::string shown = console_text(text);
+  std::fwrite(shown.data(), 1, shown.size(), stdout);
   std::fflush(stdout);
 }
 

@@ -1,6 +1,8 @@
 // Sink for the engine's diagnostic messages that doubles as a text console for the program's own lines.
 #pragma once
 
+#include <string>
+
 #include "host/sciter_abi.h"
 
 namespace sciter {
@@ -30,6 +32,9 @@ class debug_output_console : public debug_output {
   void print(const char* text) override;
   void print(const wchar_t* text) override;
 };
+
+// What the console shows for 8-bit text: every carriage return becomes a line feed.
+std::string console_text(const char* text);
 
 // The prefix words written before an engine message: severity first, then subsystem.
 const char* severity_prefix(abi::UINT severity);

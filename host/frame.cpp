@@ -1,10 +1,8 @@
 #include "host/frame.h"
 
-#include <stdexcept>
-
 #include "engine/decryptor.h"
 #include "host/engine_binding.h"
-#include "host/text_conversions.h"
+#include "host/native_method.h"
 
 using namespace sciter;
 
@@ -26,12 +24,9 @@ namespace {
 // call) reaches the page as an error value instead of leaving the engine through foreign frames.
 template <void (frame::*Method)()>
 abi::SBOOL method_thunk(abi::som_asset_t* thing, abi::UINT, const abi::VALUE*, abi::VALUE* result) {
-  value out;
-  try {
+  const value out = run_native_method([thing] {
     if (frame* self = frame::from_asset(thing)) (self->*Method)();
-  } catch (const std::runtime_error& error) {
-    out = make_error_value(error.what());
-  }
+  });
   if (result) api().ValueCopy(result, out.raw());
   return true;
 }

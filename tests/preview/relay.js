@@ -59,9 +59,9 @@ function sendJson(res, status, value) {
   res.end(JSON.stringify(value ?? null));
 }
 
-// Events: "document" (url), "engine" (connected), "engine-closed", "call"
-// ({name, args}), "answer" ({name, ok, value, error}), "native" ({method,
-// args, result}).
+// Events: "document" (url), "engine" (connected), "engine-closed",
+// "page-ready", "call" ({id, name, args}), "answer" ({id, name, ok, value,
+// error}), "native" ({method, args, result}), "close-requested".
 export async function startRelay() {
   const events = new EventEmitter();
   let engine = null;
@@ -83,7 +83,7 @@ export async function startRelay() {
         break;
       case "call": {
         callNames.set(message.id, message.name);
-        events.emit("call", { name: message.name, args: message.args });
+        events.emit("call", { id: message.id, name: message.name, args: message.args });
         const data = `data: ${JSON.stringify({ id: message.id, name: message.name, args: message.args })}\n\n`;
         if (streams.size === 0) undelivered.push(data);
         for (const stream of streams) stream.write(data);
@@ -190,7 +190,7 @@ export async function startRelay() {
           case `${ADAPTER_PREFIX}answer`: {
             const name = callNames.get(body.id);
             callNames.delete(body.id);
-            events.emit("answer", { name, ok: body.ok, value: body.value, error: body.error });
+            events.emit("answer", { id: body.id, name, ok: body.ok, value: body.value, error: body.error });
             toEngine({ type: "answer", id: body.id, ok: !!body.ok, value: body.value ?? null, error: body.error ?? "" });
             return sendJson(res, 200, true);
           }
