@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "standins/ui-engine/document_loader.h"
@@ -55,15 +56,16 @@ class BrowserPage : public Page {
     std::unique_lock lock(lock_);
     if (page_lost_) return failure("the page is gone");
     const int64_t id = next_id_++;
+    waiting_.insert(id);
     lock.unlock();
-    if (!send_message(*relay_, {{"type", "call"}, {"id", id}, {"name", name}, {"args", args}}))
-      return failure("the page is gone");
+    const bool sent = send_message(*relay_, {{"type", "call"}, {"id", id}, {"name", name}, {"args", args}});
     lock.lock();
-    const bool answered = wait(lock, window, Clock::now() + kCallAnswer,
-                               [this, id] { return answers_.count(id) > 0 || page_lost_; });
+    const bool answered = sent && wait(lock, window, Clock::now() + kCallAnswer,
+                                       [this, id] { return answers_.count(id) > 0 || page_lost_; });
+    waiting_.erase(id);
     auto it = answers_.find(id);
     if (it == answers_.end()) {
-      journal("PreviewCallUnanswered", {{"name", name}, {"timedOut", !answered}});
+      journal("PreviewCallUnanswered", {{"name", name}, {"sent", sent}, {"timedOut", sent && !answered}});
       return failure("the page did not answer");
     }
     PageCallResult result = std::move(it->second);
@@ -117,7 +119,7 @@ class BrowserPage : public Page {
       page_ready_ = false;
       page_lost_ = true;
       changed_.notify_all();
-    } else if (type == "answer") {
+    } else if (type == "answer" && id.is_number_integer() && waiting_.count(id.get<int64_t>())) {
       answers_[id.get<int64_t>()] = PageCallResult{message.value("ok", false), message.value("value", json()),
                                                    message.value("error", std::string())};
       changed_.notify_all();
@@ -154,6 +156,7 @@ class BrowserPage : public Page {
   bool page_ready_ = false;
   bool page_lost_ = false;
   int64_t next_id_ = 1;
+  std::set<int64_t> waiting_;  // calls whose answer is still wanted; a late one is dropped
   std::map<int64_t, PageCallResult> answers_;
   std::deque<std::function<void()>> loads_;
 };

@@ -21,8 +21,9 @@ async function main() {
   let session;
   try {
     const testCase = await makeCase(wineDrive, "tour");
-    const folders = await makeEncryptedFolder(wineDrive, testCase, { count: 6 });
-    console.log("Encrypted folder:", (await filesUnder(testCase.localPath("victim"))).join(" "));
+    const folders = await makeEncryptedFolder(wineDrive, testCase, { count: 1000 });
+    const before = await filesUnder(testCase.localPath("victim"));
+    console.log(`Encrypted folder: ${before.length} files, such as ${before[0]}`);
     session = await startPreview({ browser, wineDrive, testCase });
     const { page } = session;
     const shot = async (name) => {
@@ -37,21 +38,27 @@ async function main() {
     await shot("2-settings");
     await steps.chooseFolders(page, folders);
     await steps.setBackup(page, false);
+    await page.$eval(".content-scroll", (el) => { el.scrollTop = 0; });
     await shot("3-folders-chosen");
     await steps.startNow(page);
-    await page.waitForSelector(".progress-list li");
+    // A count above zero makes the better picture, if the run lasts that long.
+    await page.waitForFunction(() => document.body.getAttribute("current_step") !== "3"
+      || /^[1-9]/.test(document.querySelector(".progress-list").innerText));
     await shot("4-progress");
     await steps.waitForStep(page, [4, 5]);
     await shot("5-outcome");
 
     await page.click("#btnSysClose");
     console.log("Exit code:", await waitForExit(session.program, 30000));
-    console.log("Folder after the run:", (await filesUnder(testCase.localPath("victim"))).join(" "));
-    console.log("Log:\n" + (await readLog(wineDrive)));
+    const after = await filesUnder(testCase.localPath("victim"));
+    console.log(`Folder after the run: ${after.length} files, such as ${after[0]}`);
+    const log = (await readLog(wineDrive)).trimEnd().split("\n");
+    console.log(`Log (${log.length} lines), beginning and end:`);
+    console.log([...log.slice(0, 3), "...", ...log.slice(-4)].join("\n"));
   } finally {
     await session?.close();
     await browser.close();
-    await wineDrive.remove();
+    if (!process.env.PREVIEW_KEEP) await wineDrive.remove();
   }
 }
 

@@ -225,6 +225,24 @@ DWORD wait_answering_console(HANDLE process, DWORD pid, DWORD timeout_ms, ToolRe
 
 }  // namespace
 
+DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& args, const fs::path& cwd) {
+  const fs::path path = bin_dir() / program;
+  std::wstring command = quote(path.wstring());
+  for (const std::wstring& arg : args) command += L" " + quote(arg);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
+                      &process))
+    return static_cast<DWORD>(-1);
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
 ToolResult Sandbox::run(const ToolRun& run) {
   const fs::path program = app_dir() / "recovery-tool.exe";
   fs::copy_file(bin_dir() / "recovery-tool.exe", program, fs::copy_options::overwrite_existing);

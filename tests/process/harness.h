@@ -74,6 +74,9 @@ class Sandbox {
   fs::path root_;
 };
 
+// Runs another built program (from the bin folder) to its end; returns its exit code.
+DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& args, const fs::path& cwd);
+
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
 

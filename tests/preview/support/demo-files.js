@@ -9,12 +9,14 @@ export async function makeEncryptedFolder(wineDrive, testCase, { count = 4 } = {
   const victim = testCase.localPath("victim");
   await mkdir(path.join(victim, "photos"), { recursive: true });
   await mkdir(testCase.localPath("pairs"), { recursive: true });
+  const originals = {};
   for (let i = 1; i <= count; i++) {
-    const folder = i % 2 ? victim : path.join(victim, "photos");
-    await writeFile(path.join(folder, `report-${i}.txt`), `Quarterly report ${i}\nThe numbers are fine.\n`.repeat(i));
+    const name = i % 2 ? `report-${i}.txt` : `photos/report-${i}.txt`;
+    originals[name] = `Quarterly report ${i}\nThe numbers are fine.\n`.repeat(1 + (i % 7));
+    await writeFile(path.join(victim, name), originals[name]);
   }
   await runInPrefix(wineDrive, testCase.app, "demo_encrypt.exe", [testCase.windowsPath("victim"), testCase.windowsPath("pairs")]);
-  return { encrypted: testCase.windowsPath("victim"), pairs: testCase.windowsPath("pairs") };
+  return { encrypted: testCase.windowsPath("victim"), pairs: testCase.windowsPath("pairs"), originals };
 }
 
 // Every file under a folder, as paths relative to it with forward slashes, sorted.

@@ -5,7 +5,7 @@
 
 import { once } from "node:events";
 import { startRelay } from "../relay.js";
-import { startInPrefix } from "./wine.js";
+import { startInPrefix, clearLog } from "./wine.js";
 
 const DOCUMENT_ARRIVAL_MS = 60000;
 
@@ -26,6 +26,7 @@ export async function startPreview({ browser, wineDrive, testCase, args = [], en
   const natives = [];
   relay.events.on("native", (native) => natives.push(native));
 
+  await clearLog(wineDrive);
   const documentLoaded = once(relay.events, "document");
   const program = startInPrefix(wineDrive, testCase.app, "recovery-tool.exe", args, {
     STANDIN_ENGINE_PREVIEW: relay.engineAddress,

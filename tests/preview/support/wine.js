@@ -82,22 +82,25 @@ export function startInPrefix(wineDrive, cwd, program, args, env = {}) {
   return { child, exited, errors: () => errors };
 }
 
-async function tempFolders(prefix) {
-  const users = path.join(prefix, "drive_c", "users");
+// The program writes its log to the prefix's temporary folder, whatever the
+// Unix environment says; cases that share a prefix start it afresh.
+async function logFiles(wineDrive) {
+  const users = path.join(wineDrive.prefix, "drive_c", "users");
   const names = await readdir(users).catch(() => []);
-  return names.map((user) => path.join(users, user, "AppData", "Local", "Temp"));
+  return names.flatMap((user) => [
+    path.join(users, user, "Temp", "OstrivelLog.txt"),
+    path.join(users, user, "AppData", "Local", "Temp", "OstrivelLog.txt"),
+  ]);
 }
 
 export async function readLog(wineDrive) {
-  for (const temp of await tempFolders(wineDrive.prefix)) {
-    const text = await readFile(path.join(temp, "OstrivelLog.txt"), "utf8").catch(() => null);
+  for (const file of await logFiles(wineDrive)) {
+    const text = await readFile(file, "utf8").catch(() => null);
     if (text !== null) return text.replace(/\r/g, "");
   }
   return "";
 }
 
-// Cases that share a prefix share its temporary folder: each starts its log afresh.
 export async function clearLog(wineDrive) {
-  for (const temp of await tempFolders(wineDrive.prefix))
-    await rm(path.join(temp, "OstrivelLog.txt"), { force: true });
+  for (const file of await logFiles(wineDrive)) await rm(file, { force: true });
 }
