@@ -36,14 +36,14 @@ test("an interactive run over the demonstration folder", async (t) => {
         const { page } = session;
         const shots = !backup;
         assert.equal(await steps.currentStep(page), "1");
-        const [name] = session.callsOf("setRansomwareName")[0].args;
+        const [name] = (await session.waitForCall("setRansomwareName")).args;
         assert.equal(await page.textContent('div[step="1"] .page-title'), `Decryption Tool for ${name}`);
 
         await steps.acceptTerms(page);
         if (shots) await screenshot(page, "1-welcome");
         await steps.pressContinue(page);
         assert.equal(await steps.currentStep(page), "2");
-        const [description] = session.callsOf("setToolDescription")[0].args;
+        const [description] = (await session.waitForCall("setToolDescription")).args;
         assert.ok(description.length > 0);
         assert.equal(await page.textContent("#tool-description"), `Notice: ${description}`);
         if (shots) await screenshot(page, "2-settings");

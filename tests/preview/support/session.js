@@ -58,6 +58,16 @@ export async function startPreview({ browser, wineDrive, testCase, args = [], en
     natives,
     pageErrors,
     callsOf: (name) => calls.filter((c) => c.name === name),
+    // The program fills the page after the document is ready; wait for a call instead of racing it.
+    async waitForCall(name, ms = 30000) {
+      const deadline = Date.now() + ms;
+      for (;;) {
+        const found = calls.find((c) => c.name === name);
+        if (found) return found;
+        if (Date.now() > deadline) throw new Error(`the program never called ${name}`);
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      }
+    },
     async close() {
       if (program.child.exitCode === null && program.child.signalCode === null) program.child.kill("SIGKILL");
       await program.exited;
