@@ -121,3 +121,21 @@ TEST(ArgumentError, ConsoleNamesTheLogAndThePromptIsAnswered) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LogFile, ASecondProcessAppendsBelowTheFirst) {
+  Sandbox box;
+  const ToolRun help{.library = L"keyloom-test.dll", .args = {L"-help"}, .timeout_ms = 30000};
+  const auto first = box.run(help);
+  ASSERT_FALSE(first.timed_out);
+  const auto second = box.run(help);
+  ASSERT_FALSE(second.timed_out);
+  ASSERT_EQ(second.log.substr(0, first.log.size()), first.log) << "the first process's lines stay in place";
+  const auto messages = second.log_messages();
+  ASSERT_EQ(messages.size(), 2 * first.log_messages().size());
+  EXPECT_EQ(messages.front().rfind("The tool has been executed", 0), 0u);
+  EXPECT_EQ(messages[first.log_messages().size()], messages.front());
+}
+
+}  // namespace
