@@ -11,23 +11,6 @@ using harness::Sandbox;
 using harness::ToolRun;
 using namespace run_helpers;
 
-DWORD runDemoEncrypt(const std::vector<std::wstring>& args) {
-  std::wstring command = L"\"" + (harness::bin_dir() / "demo_encrypt.exe").wstring() + L"\"";
-  for (const auto& arg : args) command += L" \"" + arg + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return 0xFFFF;
-  }
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 struct DemoCase {
   const char* name;
   std::vector<std::wstring> extraArgs;
@@ -43,7 +26,10 @@ TEST_P(DemoFamily, EncryptedFilesAreRestored) {
   const std::vector<std::string> names = {"letter.txt", "photos/holiday.jpg", "photos/deep/notes.md", "tiny"};
   make_files(victim, names);
   harness::write_file(victim / "tiny", "x");
-  ASSERT_EQ(runDemoEncrypt({victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"}), 0u);
+  ASSERT_EQ(harness::run_program(L"demo_encrypt.exe",
+                                {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"},
+                                box.files_dir()),
+            0u);
   for (const auto& name : names) {
     ASSERT_FALSE(fs::exists(victim / name)) << name;
     ASSERT_TRUE(fs::exists(victim / (name + ".kyl"))) << name;
