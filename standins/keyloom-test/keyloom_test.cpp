@@ -82,6 +82,7 @@ const Config& config() {
 }
 
 void record(const std::string& line) {
+  if (config().recordPath == "none") return;  // benchmarks measure the tool, not this file
   static const std::wstring path =
       config().recordPath.empty() ? modulePath() + L".record" : wideFromUtf8(config().recordPath);
   if (FILE* file = _wfopen(path.c_str(), L"ab")) {

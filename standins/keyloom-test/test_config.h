@@ -11,7 +11,8 @@
 //                                               files matching none answer 0
 //   delay=<pattern>,<milliseconds>              time DecryptSingleFile takes for matching files
 //   throw=<pattern>                             DecryptSingleFile raises an exception for matching files
-//   record=<path>                               where every call is recorded (see call_record.h)
+//   record=<path>                               where every call is recorded (see call_record.h);
+//                                               "none" records nothing
 #pragma once
 
 #include <cstdint>
