@@ -11,7 +11,7 @@ import { EventEmitter } from "node:events";
 import { readFile } from "node:fs/promises";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import { SHIM_ROOT, injectEngine } from "../page/support/server.js";
+import { CONTENT_TYPES, SHIM_ROOT, injectEngine } from "../page/support/server.js";
 import { adaptStyles } from "./browser-styles.js";
 
 const HERE = path.dirname(fileURLToPath(import.meta.url));
@@ -22,14 +22,6 @@ const ADAPTER_PREFIX = "/__preview/";
 const MAIN_DOCUMENT = "/html/main.html";
 // A file request the engine does not answer in this time is refused rather than left hanging.
 const FILE_ANSWER_MS = 15000;
-
-const CONTENT_TYPES = {
-  ".html": "text/html; charset=utf-8",
-  ".css": "text/css; charset=utf-8",
-  ".js": "text/javascript; charset=utf-8",
-  ".svg": "image/svg+xml",
-  ".png": "image/png",
-};
 
 const ADAPTER_HEAD = `<script src="${ADAPTER_PREFIX}preview-engine.js"></script>`;
 const ADAPTER_LAYOUT = `<link rel="stylesheet" href="${ADAPTER_PREFIX}preview.css">`;

@@ -14,7 +14,7 @@ export const SHIM_ROOT = path.resolve(HERE, "../engine-shim");
 const SHIM_PREFIX = "/engine-shim/";
 const MAIN_DOCUMENT = "/html/main.html";
 
-const CONTENT_TYPES = {
+export const CONTENT_TYPES = {
   ".html": "text/html; charset=utf-8",
   ".css": "text/css; charset=utf-8",
   ".js": "text/javascript; charset=utf-8",
