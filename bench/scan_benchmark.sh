@@ -1,35 +1,77 @@
 #!/usr/bin/env bash
-# Scan benchmark: a silent run over generated trees of 10,000 and 100,000 files with a library that finds
-# nothing, beside a bare recursive walk of the same tree in the same Wine. Prints files per second, the
-# tool's time as a ratio to the bare walk, and the peak memory of each. Figures only; nothing is asserted.
-#   bench/scan_benchmark.sh [file counts...]      (default: 10000 100000)
+# Scan benchmark: the tool's own cost beside the floor, a bare FindFirstFileExW walk (bare_walk.exe) of the
+# same trees in the same Wine. The tool runs silently with a library that answers NotEncrypted at once
+# without opening the file (the test library with record=none), so the figures are the tool's own.
+#
+# Start-up and per-file cost are printed apart: start-up is a run over an empty folder; per-file cost is
+# (time over N files - start-up) / N. Each figure is the median of several runs. Peak memory is the Linux
+# peak resident size of the Wine process. Figures only; nothing is asserted.
+#   bench/scan_benchmark.sh [file counts...]      (default: 10000 100000; after a build of the preset
+#                                                   recovery-tool)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$root/build/x64/bin
-counts=("${@:-10000 100000}")
+counts=("$@")
 [ $# -gt 0 ] || counts=(10000 100000)
+runs=${BENCH_RUNS:-3}
+for program in recovery-tool.exe sciter.dll bare_walk.exe keyloom-test.dll; do
+  [ -f "$bin/$program" ] || { echo "bench: $bin/$program is missing: build the preset recovery-tool first" >&2; exit 1; }
+done
+
 work=$root/build/bench
-rm -rf "$work"; mkdir -p "$work/drive/app"
+rm -rf "$work"; mkdir -p "$work/drive/app" "$work/drive/empty"
 cp "$bin/recovery-tool.exe" "$bin/sciter.dll" "$bin/bare_walk.exe" "$work/drive/app/"
 cp "$bin/keyloom-test.dll" "$work/drive/app/Keyloom.dll"
 printf 'flags=scan,backup,overwrite,whole\nrecord=none\n' > "$work/drive/app/Keyloom.dll.cfg"
 printf 'on call showFinalStep close\n' > "$work/drive/scenario.txt"
-"$root/tools/wine/make-prefix" "$work/prefix" sealed "d=$work/drive"
+# The prefix's only drives are its own C: and D:, the benchmark's folder.
+"$root/tools/wine/make-prefix" "$work/prefix" sealed "d=$work/drive" >/dev/null
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 wineserver -p 600   # keep the prefix's server up so start-up costs the same for both programs
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
-measure() {  # prints "seconds peak-kB" of the command and its children
-  python3 -c '
-import resource, subprocess, sys, time
-start = time.monotonic()
-subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-print(f"{time.monotonic() - start:.3f} {resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss}")' "$@"
+# figures <walk|tool> <folder>: prints "seconds peak-kB", each the median over $runs runs.
+figures() {
+  python3 - "$runs" "$1" "$2" <<'PY'
+import os, resource, statistics, subprocess, sys, time
+runs, program, folder = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+if program == "walk":
+    command = ["wine", "bare_walk.exe", folder]
+else:
+    command = ["wine", "recovery-tool.exe", "start", "-scan-path", folder]
+env = dict(os.environ, STANDIN_ENGINE_SCENARIO="D:\\scenario.txt")
+times, peaks = [], []
+for _ in range(runs):
+    read, write = os.pipe()
+    if os.fork() == 0:  # a process of its own per run, so the peak memory is that run's alone
+        os.close(read)
+        start = time.monotonic()
+        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+        elapsed = time.monotonic() - start
+        peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+        os.write(write, f"{elapsed} {peak}".encode())
+        os._exit(0)
+    os.close(write)
+    with os.fdopen(read) as answer:
+        elapsed, peak = answer.read().split()
+    os.wait()
+    times.append(float(elapsed))
+    peaks.append(int(peak))
+print(f"{statistics.median(times):.4f} {int(statistics.median(peaks))}")
+PY
 }
 
-printf '%-8s %-10s %-10s %-12s %-8s %-12s %-12s\n' files walk_s tool_s tool_files/s ratio walk_peakMB tool_peakMB
+cd "$work/drive/app"
+read -r walk0 walk0_kb < <(figures walk 'D:\empty')
+read -r tool0 tool0_kb < <(figures tool 'D:\empty')
+echo "Start-up (an empty folder, median of $runs runs)"
+awk -v w="$walk0" -v t="$tool0" -v wk="$walk0_kb" -v tk="$tool0_kb" 'BEGIN {
+  printf "  walk %.3f s, %.1f MB peak; tool %.3f s, %.1f MB peak; tool/walk %.2f\n", w, wk / 1024, t, tk / 1024, t / w }'
+
+echo "Per file (time over the tree minus start-up, divided by the files; median of $runs runs)"
+printf '  %-8s %-9s %-9s %-12s %-12s %-8s %-12s %-12s\n' files walk_s tool_s walk_us/file tool_us/file ratio walk_peakMB tool_peakMB
 for n in "${counts[@]}"; do
   tree=$work/drive/tree-$n
-  mkdir -p "$tree"
   python3 - "$tree" "$n" <<'PY'
 import os, sys
 root, n = sys.argv[1], int(sys.argv[2])
@@ -39,10 +81,10 @@ for i in range(n):
     if i % per == 0: os.makedirs(d, exist_ok=True)
     open(os.path.join(d, f"f{i}.dat"), "wb").close()
 PY
-  read -r walk_s walk_kb < <(cd "$work/drive/app" && measure wine bare_walk.exe "D:\\tree-$n")
-  read -r tool_s tool_kb < <(cd "$work/drive/app" && STANDIN_ENGINE_SCENARIO='D:\scenario.txt' \
-    measure wine recovery-tool.exe start -scan-path "D:\\tree-$n")
-  awk -v n="$n" -v w="$walk_s" -v t="$tool_s" -v wk="$walk_kb" -v tk="$tool_kb" 'BEGIN {
-    printf "%-8d %-10.2f %-10.2f %-12.0f %-8.2f %-12.1f %-12.1f\n", n, w, t, n / t, t / w, wk / 1024, tk / 1024 }'
+  read -r walk_s walk_kb < <(figures walk "D:\\tree-$n")
+  read -r tool_s tool_kb < <(figures tool "D:\\tree-$n")
+  awk -v n="$n" -v w="$walk_s" -v t="$tool_s" -v w0="$walk0" -v t0="$tool0" -v wk="$walk_kb" -v tk="$tool_kb" 'BEGIN {
+    wf = (w - w0) / n * 1e6; tf = (t - t0) / n * 1e6
+    printf "  %-8d %-9.3f %-9.3f %-12.2f %-12.2f %-8.2f %-12.1f %-12.1f\n", n, w, t, wf, tf, (wf > 0 ? tf / wf : 0), wk / 1024, tk / 1024 }'
+  rm -rf "$tree"
 done
-wineserver -k

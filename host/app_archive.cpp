@@ -2,9 +2,9 @@
 
 #include "host/engine_binding.h"
 
-// Defined by the build from the packed UI folder.
-extern "C" const uint8_t ui_archive_begin[];
-extern "C" const uint8_t ui_archive_end[];
+// Defined by the build from the packed UI folder (a generated C source).
+extern "C" const uint8_t ui_archive[];
+extern "C" const size_t ui_archive_size;
 
 namespace app_archive {
 namespace {
@@ -12,7 +12,7 @@ void* held = nullptr;  // touched on the UI thread only
 }
 
 std::span<const uint8_t> embedded_bytes() {
-  return {ui_archive_begin, static_cast<size_t>(ui_archive_end - ui_archive_begin)};
+  return {ui_archive, ui_archive_size};
 }
 
 void open(std::span<const uint8_t> bytes) {

@@ -7,9 +7,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source tools/lib/steps.sh
+
+step "installing what is missing"
 tools/install-deps.sh
-cmake --preset recovery-tool >/dev/null
-cmake --build --preset recovery-tool >/dev/null
+build_preset recovery-tool
 
 bin=$root/build/x64/bin
 work=$root/build/demo
@@ -23,12 +25,16 @@ done
 head -c 4096 /dev/urandom > "$work/drive/victim/photos/holiday.raw"
 printf 'Dear diary, today everything was encrypted. Tomorrow it will not be.\n' > "$work/drive/victim/photos/diary.txt"
 
+# The clean files as they were, to check the recovery against.
+cp -r "$work/drive/victim" "$work/originals"
+
 # A prefix whose only drives are its own c: and D:, the demonstration folder.
-tools/wine/make-prefix "$work/prefix" sealed "d=$work/drive"
+step "making the demonstration's Wine prefix"
+logged demo-prefix "making the demonstration's Wine prefix" tools/wine/make-prefix "$work/prefix" sealed "d=$work/drive"
 run() { (cd "$work/drive/app" && WINEPREFIX="$work/prefix" WINEDEBUG=-all wine "$@"); }
 
 cp "$bin/demo_encrypt.exe" "$work/drive/app/"
-run demo_encrypt.exe 'D:\victim' 'D:\pairs' >/dev/null
+logged demo-encrypt "encrypting the demonstration folder" run demo_encrypt.exe 'D:\victim' 'D:\pairs'
 echo "== Encrypted folder"
 (cd "$work/drive" && find victim pairs -type f | sort)
 
@@ -46,7 +52,20 @@ echo "exit code: $code"
 
 echo "== Folder after the run"
 (cd "$work/drive" && find victim -type f | sort)
-echo "== Log (%TEMP%\\OstrivelLog.txt in the prefix)"
-cat "$work"/prefix/drive_c/users/*/AppData/Local/Temp/OstrivelLog.txt 2>/dev/null | tr -d '\r' || echo "(no log)"
+restored=0 total=0
+while IFS= read -r file; do
+  total=$((total + 1))
+  if cmp -s "$work/originals/$file" "$work/drive/victim/$file"; then restored=$((restored + 1)); else echo "not restored: $file"; fi
+done < <(cd "$work/originals" && find . -type f | sort)
+echo "== Restored: $restored of $total files are byte for byte as they were before encryption"
+[ "$restored" = "$total" ] || code=1
+
+# The log is where the program found %TEMP%: ask the prefix for it rather than guess the profile's layout.
+temp=$(run cmd.exe /c echo %TEMP% | tr -d '\r')
+log=$(WINEPREFIX="$work/prefix" WINEDEBUG=-all winepath -u "$temp\OstrivelLog.txt" 2>/dev/null)
+echo "== Log ($temp\OstrivelLog.txt)"
+if [ -f "$log" ]; then tr -d '\r' < "$log"; else echo "(no log at $log)"; code=1; fi
 echo "== What the page was told"
 grep '^SciterCall ' "$work/drive/journal.txt" | sed 's/^SciterCall //' | grep -v '"name":"setProgressInfo"' || true
+WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+exit "$code"

@@ -1,33 +1,85 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need, from Debian's packages and the npm registry.
-# Safe to run again: it installs only what is missing.
+# Installs what building, running and testing need, from Debian 12's own packages and the npm packages
+# that tests/page/package-lock.json pins. Safe to run again: it installs only what is missing.
+#
+# 32-bit Wine (wine32:i386) is installed where the mirror offers it. When it cannot be installed, one line
+# says so, the reason is kept in build/i386-wine-unavailable, and tools/test.sh skips only the i386
+# runtime tests, saying why.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+logs=$root/build/logs
+mkdir -p "$logs"
+log=$logs/install-deps.log
+i386_marker=$root/build/i386-wine-unavailable
+: > "$log"
+
+step() { echo "== install-deps: $*"; }
+# Runs a command with its output in the log; on failure shows the log's end and says where the rest is.
+quiet() {
+  if ! "$@" >>"$log" 2>&1; then
+    echo "install-deps: failed: $*" >&2
+    tail -n 25 "$log" >&2
+    echo "install-deps: the whole output is in build/logs/install-deps.log" >&2
+    return 1
+  fi
+}
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 packages=(
   cmake ninja-build                                      # build
+  g++ make                                               # the build-time packer runs natively
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix    # cross compilers for both deliverables
   mingw-w64-tools                                        # windres and friends
-  wine64                                                 # runs the program and its tests
+  wine wine64                                            # the wine, wineboot and winepath commands; 64-bit Wine
   libfmt-dev nlohmann-json3-dev googletest               # {fmt}, JSON for test tooling, GoogleTest sources
   python3-pil                                            # draws the icon and the window's images
   chromium                                               # page tests: headless browser driven by Playwright
+  ca-certificates                                        # npm reaches its registry over TLS
 )
-# Node.js and npm come with the machine; Debian's packages are the fallback where they are missing.
+# Node.js and npm: Debian's, unless the machine already has its own.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
+
+export DEBIAN_FRONTEND=noninteractive
+updated=no
+update() { [ "$updated" = yes ] || { quiet apt-get update; updated=yes; }; }
+
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  step "installing ${missing[*]}"
+  update
+  quiet apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# 32-bit Wine runs the i386 deliverable and its tests. Its absence is reported, never fatal.
+if installed wine32:i386; then
+  rm -f "$i386_marker"
+else
+  step "installing wine32:i386 (runs the i386 deliverable)"
+  reason=""
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386 >>"$log" 2>&1 || reason="dpkg --add-architecture i386 failed"
+    updated=no
+  fi
+  if [ -z "$reason" ]; then
+    if ! apt-get update >>"$log" 2>&1; then
+      reason="apt-get update failed after adding the i386 architecture"
+    elif ! apt-get install -y --no-install-recommends wine32:i386 >>"$log" 2>&1; then
+      reason="apt-get install wine32:i386 failed (the mirror's i386 packages may lag the amd64 ones); see build/logs/install-deps.log"
+    fi
+  fi
+  if [ -n "$reason" ]; then
+    echo "$reason" > "$i386_marker"
+    echo "install-deps: 32-bit Wine is not available, the i386 runtime tests will be skipped: $reason"
+  else
+    rm -f "$i386_marker"
+  fi
 fi
 
 # The page tests' JavaScript packages, pinned by package-lock.json. No browser is downloaded.
 if [ -f "$root/tests/page/package-lock.json" ]; then
-  (cd "$root/tests/page" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  step "installing the page tests' npm packages (tests/page/package-lock.json)"
+  (cd "$root/tests/page" && quiet npm ci --no-audit --no-fund)
 fi
+exit 0

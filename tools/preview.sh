@@ -7,7 +7,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source tools/lib/steps.sh
+
+step "installing what is missing"
 tools/install-deps.sh
-cmake --preset recovery-tool >/dev/null
-cmake --build --preset recovery-tool >/dev/null
+require_node
+build_preset recovery-tool
+step "showing the window in headless Chromium"
 PREVIEW_BIN=$root/build/x64/bin node tests/preview/preview.js "$@"

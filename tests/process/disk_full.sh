@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The DemoVault library on a really full disk: a small memory-backed file system holds one encrypted
 # file that cannot be restored beside itself. Needs the right to mount; skipped (exit 77) without it.
-# Usage: disk_full.sh <folder of built programs> <source folder> <work folder>
+# Usage: disk_full.sh <folder of built programs> <source folder> <work folder> [<program file>]
 set -uo pipefail
-bin=$1; src=$2; work=$3
+bin=$1; src=$2; work=$3; program=${4:-recovery-tool.exe}
 fail() { echo "FAIL: $*"; exit 1; }
 
 d=$work/drives
@@ -17,7 +17,8 @@ fi
 trap 'umount "$d/small" 2>/dev/null' EXIT
 
 head -c 300000 /dev/urandom > "$d/plain/victim/big.bin"
-cp "$bin/recovery-tool.exe" "$bin/sciter.dll" "$bin/demo_encrypt.exe" "$d/app/"
+cp "$bin/$program" "$d/app/recovery-tool.exe"
+cp "$bin/sciter.dll" "$bin/demo_encrypt.exe" "$d/app/"
 cp "$bin/keyloom-demo.dll" "$d/app/Keyloom.dll"
 printf 'on call showFinalStep close\n' > "$d/app/scenario.txt"
 

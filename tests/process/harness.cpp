@@ -245,7 +245,8 @@ DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& 
 
 ToolResult Sandbox::run(const ToolRun& run) {
   const fs::path program = app_dir() / "recovery-tool.exe";
-  fs::copy_file(bin_dir() / "recovery-tool.exe", program, fs::copy_options::overwrite_existing);
+  // Each build's own deliverable (x86-64 or i386), under the one name the tests know it by.
+  fs::copy_file(bin_dir() / DELIVERABLE_FILE_NAME, program, fs::copy_options::overwrite_existing);
   if (!run.engine.empty())
     fs::copy_file(bin_dir() / run.engine, app_dir() / "sciter.dll", fs::copy_options::overwrite_existing);
   if (!run.library.empty())

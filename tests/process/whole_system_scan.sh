@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # A whole-system scan in a Wine prefix of its own whose drives are folders this test makes:
 #   E: fixed, F: CD-ROM (must be skipped), G: network, H: the program's folder.
-# Usage: whole_system_scan.sh <folder of built programs> <source folder> <work folder>
+# Usage: whole_system_scan.sh <folder of built programs> <source folder> <work folder> [<program file>]
 set -uo pipefail
-bin=$1; src=$2; work=$3
+bin=$1; src=$2; work=$3; program=${4:-recovery-tool.exe}
 fail() { echo "FAIL: $*"; exit 1; }
 
 rm -rf "$work/drives"
 mkdir -p "$work/drives"/{fixed/sub,cdrom,remote,app}
 d=$work/drives
 for f in fixed/a.wsd fixed/sub/b.wsd fixed/keep.txt cdrom/c.wsd remote/d.wsd; do echo "content" > "$d/$f"; done
-cp "$bin/recovery-tool.exe" "$bin/sciter.dll" "$d/app/"
+cp "$bin/$program" "$d/app/recovery-tool.exe"
+cp "$bin/sciter.dll" "$d/app/"
 cp "$bin/keyloom-test.dll" "$d/app/Keyloom.dll"
 printf 'flags=scan,backup,overwrite,whole\nresult=*.wsd,1\n' > "$d/app/Keyloom.dll.cfg"
 printf 'on call showFinalStep close\n' > "$d/app/scenario.txt"
