@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/long_path.h"
+
+namespace {
+
+// `start` padded with folder names of ten characters ("\ddddddddd") and one last name up to `length`.
+std::wstring pathOfLength(std::wstring start, std::size_t length) {
+  while (start.size() + 10 < length) start += L"\\ddddddddd";
+  if (start.size() < length) {
+    start += L'\\';
+    start.append(length - start.size(), L'f');
+  }
+  return start;
+}
+
+// What GetFullPathNameW would answer with C:\work as the current folder and D:\d as D:'s.
+std::wstring fakeFullPath(std::wstring_view given, const std::wstring& currentFolder = L"C:\\work") {
+  std::wstring path(given);
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  if (path.size() >= 2 && path[1] == L':' && (path.size() == 2 || path[2] != L'\\'))
+    path = (path[0] == L'D' ? L"D:\\d\\" : currentFolder + L"\\") + path.substr(2);
+  else if (path.starts_with(L"\\") && !path.starts_with(L"\\\\"))
+    path = currentFolder.substr(0, 2) + path;
+  else if (!(path.size() >= 3 && path[1] == L':') && !path.starts_with(L"\\\\"))
+    path = currentFolder + L"\\" + path;
+  // Fold "\..": enough for the cases below.
+  for (std::size_t up; (up = path.find(L"\\..")) != std::wstring::npos;) {
+    const std::size_t parent = path.rfind(L'\\', up - 1);
+    path.erase(parent, up + 3 - parent);
+  }
+  return path;
+}
+
+struct Case {
+  const char* what;
+  std::wstring path;
+  PathUse use;
+  std::wstring expected;
+};
+
+TEST(LongPath, FormForTheSystem) {
+  const std::wstring file259 = pathOfLength(L"C:", 259);
+  const std::wstring file260 = pathOfLength(L"C:", 260);
+  const std::wstring folder257 = pathOfLength(L"C:", 257);
+  const std::wstring folder258 = pathOfLength(L"C:", 258);
+  const std::wstring slashFolder258 = pathOfLength(L"C:", 257) + L"\\";
+  const std::wstring slashFolder259 = pathOfLength(L"C:", 258) + L"\\";
+  // A relative path is measured once resolved: "C:\work\" adds 8 characters.
+  const std::wstring relative251 = pathOfLength(L"docs", 251);
+  const std::wstring relative252 = pathOfLength(L"docs", 252);
+  const std::wstring unc259 = pathOfLength(L"\\\\server\\share", 259);
+  const std::wstring unc260 = pathOfLength(L"\\\\server\\share", 260);
+  const std::wstring prefixed = pathOfLength(L"\\\\?\\C:", 400);
+  const std::wstring prefixedUnc = pathOfLength(L"\\\\?\\UNC\\server\\share", 400);
+  const std::wstring slashed = pathOfLength(L"C:", 300);
+  std::wstring forward = slashed;
+  for (wchar_t& c : forward)
+    if (c == L'\\') c = L'/';
+
+  const std::vector<Case> cases = {
+      {"file path just below the limit", file259, PathUse::File, file259},
+      {"file path at the limit (260 with its NUL)", file260, PathUse::File, L"\\\\?\\" + file260},
+      {"file path well above the limit", pathOfLength(L"C:", 1000), PathUse::File,
+       L"\\\\?\\" + pathOfLength(L"C:", 1000)},
+      {"folder whose pattern fits", folder257, PathUse::FolderListing, folder257},
+      {"folder whose pattern passes", folder258, PathUse::FolderListing, L"\\\\?\\" + folder258},
+      {"folder of 258 is still a fine file path", folder258, PathUse::File, folder258},
+      {"folder ending in a separator, pattern fits", slashFolder258, PathUse::FolderListing, slashFolder258},
+      {"folder ending in a separator, pattern passes", slashFolder259, PathUse::FolderListing,
+       L"\\\\?\\" + slashFolder259},
+      {"short relative path stays relative", L"docs\\a.txt", PathUse::File, L"docs\\a.txt"},
+      {"relative path that fits once resolved", relative251, PathUse::File, relative251},
+      {"relative path that passes once resolved", relative252, PathUse::File, L"\\\\?\\C:\\work\\" + relative252},
+      {"drive-relative path", L"D:" + pathOfLength(L"docs", 260), PathUse::File,
+       L"\\\\?\\D:\\d\\" + pathOfLength(L"docs", 260)},
+      {"root-relative path", pathOfLength(L"\\docs", 262), PathUse::File,
+       L"\\\\?\\C:" + pathOfLength(L"\\docs", 262)},
+      {"UNC path below the limit", unc259, PathUse::File, unc259},
+      {"UNC path at the limit", unc260, PathUse::File, L"\\\\?\\UNC\\" + unc260.substr(2)},
+      {"already in the long-path form", prefixed, PathUse::File, prefixed},
+      {"already in the long UNC form", prefixedUnc, PathUse::FolderListing, prefixedUnc},
+      {"device path", L"\\\\.\\" + pathOfLength(L"C:", 300), PathUse::File, L"\\\\.\\" + pathOfLength(L"C:", 300)},
+      {"forward slashes become backslashes", forward, PathUse::File, L"\\\\?\\" + slashed},
+      {"dot-dot is folded before the prefix", pathOfLength(L"C:\\x\\..", 300), PathUse::File,
+       L"\\\\?\\" + fakeFullPath(pathOfLength(L"C:\\x\\..", 300))},
+      {"empty path", L"", PathUse::File, L""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(systemPathFor(c.path, c.use, [](std::wstring_view p) { return fakeFullPath(p); }), c.expected)
+        << c.what;
+  }
+}
+
+TEST(LongPath, ShortRelativePathUnderADeepCurrentFolderGetsTheLongForm) {
+  const std::wstring deep = pathOfLength(L"C:", 255);
+  const auto resolve = [&](std::wstring_view p) { return fakeFullPath(p, deep); };
+  EXPECT_EQ(systemPathFor(L"sub\\a.txt", PathUse::File, resolve), L"\\\\?\\" + deep + L"\\sub\\a.txt");
+}
+
+TEST(LongPath, FullyQualifiedShortPathsNeverAskTheSystem) {
+  int asked = 0;
+  const auto counting = [&](std::wstring_view p) {
+    ++asked;
+    return fakeFullPath(p);
+  };
+  for (const wchar_t* path : {L"C:\\a\\b.txt", L"c:/a", L"\\\\server\\share\\x"})
+    EXPECT_EQ(systemPathFor(path, PathUse::FolderListing, counting), path);
+  EXPECT_EQ(asked, 0);
+}
+
+TEST(LongPath, UnresolvablePathIsLeftAsGiven) {
+  const std::wstring relative = pathOfLength(L"docs", 300);
+  EXPECT_EQ(systemPathFor(relative, PathUse::File, [](std::wstring_view) { return std::wstring(); }), relative);
+}
+
+}  // namespace
