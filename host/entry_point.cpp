@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "app/uimain.h"
+#include "host/app_main.h"
 #include "host/engine_binding.h"
 #include "host/message_loop.h"
 #include "host/module_instance.h"
