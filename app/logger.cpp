@@ -5,6 +5,7 @@
 #include <share.h>
 
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
 #include "app/log_line.h"
@@ -40,6 +41,12 @@ std::string file_system_path(const std::wstring& wide) {
   return narrow;
 }
 
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+// Each line opens and closes the file anew, so nothing stays open between calls.
+using OwnedFile = std::unique_ptr<FILE, FileCloser>;
+
 std::mutex& file_lock() {
   static std::mutex lock;
   return lock;
@@ -59,10 +66,7 @@ void append_line(const std::string& path, const std::string& line) {
   if (path.empty()) return;
   // Lines from several threads of this process never interleave; other processes share the file.
   std::lock_guard guard(file_lock());
-  if (FILE* file = _fsopen(path.c_str(), "a", _SH_DENYNO)) {
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
-  }
+  if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) std::fwrite(line.data(), 1, line.size(), file.get());
 }
 
 }  // namespace
