@@ -16,6 +16,7 @@
 #include "host/debug_output.h"
 #include "host/engine_binding.h"
 #include "host/frame.h"
+#include "host/message_loop.h"
 
 namespace {
 
@@ -61,10 +62,11 @@ int uimain(std::function<int()> run_loop) {
 
   const int result = run_loop();
   // The window is gone. A run still going finishes the file in hand and the library before the process
-  // ends, and shows nothing more.
+  // ends, and shows nothing more. The UI thread keeps serving its queue meanwhile, in case a page call that
+  // was under way when the window closed needs it to return.
   page.markClosed();
   logger.windowClosed = true;
-  decryptor.windowClosed();
+  decryptor.windowClosed(serve_pending_messages);
   window = {};
   run_loop = nullptr;
   return result;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,8 +52,9 @@ struct Decryptor {
   void progressLoop();
   void requestStop();
   // The window is gone: no file starts any more, the file in hand is finished, the library is finished,
-  // and nothing more goes to the page. Returns once the run has ended.
-  void windowClosed();
+  // and nothing more goes to the page. Returns once the run has ended; meanwhile whileWaiting is called
+  // every few milliseconds, so the caller's thread can go on serving what a page call may wait for.
+  void windowClosed(const std::function<void()>& whileWaiting = {});
 
   // Every way a run ends passes here: logs the report's lines and tells the page. Page calls are each
   // tried on their own when the report says the page may itself be the cause; none is made once the

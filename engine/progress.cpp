@@ -35,10 +35,13 @@ void Decryptor::requestStop() {
             Info);
 }
 
-void Decryptor::windowClosed() {
+void Decryptor::windowClosed(const std::function<void()>& whileWaiting) {
   run.markPageGone();
   if (run.stop()) {
     writeLine("The window was closed during the run: it ends after the file in hand.", Debug);
+  }
+  while (!run.waitForEnd(std::chrono::milliseconds(20))) {
+    if (whileWaiting) whileWaiting();
   }
   run.wait();
 }

@@ -66,6 +66,12 @@ bool RunLife::waitForStopUntil(std::chrono::steady_clock::time_point deadline) {
   return phaseChanged_.wait_until(guard, deadline, [this] { return phase_ != RunPhase::Running; });
 }
 
+bool RunLife::waitForEnd(std::chrono::milliseconds timeout) {
+  std::unique_lock guard(lock_);
+  return phaseChanged_.wait_for(guard, timeout,
+                                [this] { return phase_ == RunPhase::Idle || phase_ == RunPhase::Finished; });
+}
+
 void RunLife::wait() {
   if (runThread_.joinable() && runThread_.get_id() != std::this_thread::get_id()) runThread_.join();
 }

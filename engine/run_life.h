@@ -55,6 +55,8 @@ class RunLife {
   void markPageGone() { pageGone_ = true; }
   bool pageGone() const { return pageGone_.load(); }
 
+  // Waits at most the timeout for the run to end; true when it has ended or none was started.
+  bool waitForEnd(std::chrono::milliseconds timeout);
   // Waits for the run thread to end (returns at once when there is none).
   void wait();
 

@@ -188,6 +188,30 @@ void waitFor(const std::function<bool()>& done) {
   ASSERT_TRUE(done());
 }
 
+// A Decryptor that talks to the fakes only.
+void connectFakes(Decryptor& d, RunPage& page, RunPlatform& machine) {
+  d.window = &page;
+  d.log = &fakeLog;
+  d.init = &fakeInit;
+  d.decryptSingleFile = &fakeDecryptSingleFile;
+  d.finish = &fakeFinish;
+  d.platform = &machine;
+}
+
+// A silent run over the folder; returns once it has ended.
+void runSilently(Decryptor& d, const std::wstring& folder, std::vector<OptionChoice> options) {
+  d.startRun(std::make_unique<RunSettings>(RunSettings{folder, L"", std::move(options)}));
+  d.run.wait();
+}
+
+Lines infoLinesOf(const FakeLibrary& library) {
+  Lines out;
+  for (const std::string& line : library.log) {
+    if (line.rfind("Info: ", 0) == 0) out.push_back(line.substr(6));
+  }
+  return out;
+}
+
 constexpr const char* kEnded = "The decryption process has ended.";
 constexpr const char* kStopLine =
     "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...";
@@ -197,12 +221,7 @@ class Run : public testing::Test {
  protected:
   void SetUp() override {
     library = &lib;
-    decryptor.window = &page;
-    decryptor.log = &fakeLog;
-    decryptor.init = &fakeInit;
-    decryptor.decryptSingleFile = &fakeDecryptSingleFile;
-    decryptor.finish = &fakeFinish;
-    decryptor.platform = &machine;
+    connectFakes(decryptor, page, machine);
   }
   void TearDown() override {
     decryptor.run.wait();
@@ -211,8 +230,7 @@ class Run : public testing::Test {
 
   // A silent run over the folder with the given options; returns once it has ended.
   void runOver(const std::wstring& folder, std::vector<OptionChoice> options = {{true, OptionBackup}}) {
-    decryptor.startRun(std::make_unique<RunSettings>(RunSettings{folder, L"", std::move(options)}));
-    decryptor.run.wait();
+    runSilently(decryptor, folder, std::move(options));
   }
   Lines files() {
     Lines out;
@@ -221,13 +239,7 @@ class Run : public testing::Test {
     }
     return out;
   }
-  Lines infoLines() {
-    Lines out;
-    for (const std::string& line : lib.log) {
-      if (line.rfind("Info: ", 0) == 0) out.push_back(line.substr(6));
-    }
-    return out;
-  }
+  Lines infoLines() { return infoLinesOf(lib); }
   bool logged(const std::string& part) {
     for (const std::string& line : lib.log) {
       if (line.find(part) != std::string::npos) return true;
@@ -268,20 +280,10 @@ TEST_F(Run, OutcomeTable) {
     FakeMachine freshMachine;
     freshMachine.folder(kFolder, c.results);
     Decryptor d;
-    d.window = &freshPage;
-    d.log = &fakeLog;
-    d.init = &fakeInit;
-    d.decryptSingleFile = &fakeDecryptSingleFile;
-    d.finish = &fakeFinish;
-    d.platform = &freshMachine;
-    d.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{true, OptionBackup}}}));
-    d.run.wait();
+    connectFakes(d, freshPage, freshMachine);
+    runSilently(d, kFolder, {{true, OptionBackup}});
 
-    Lines info;
-    for (const std::string& line : fresh.log) {
-      if (line.rfind("Info: ", 0) == 0) info.push_back(line.substr(6));
-    }
-    EXPECT_EQ(info, (Lines{"the library's own line", "Scanning system...", kEnded, c.message}));
+    EXPECT_EQ(infoLinesOf(fresh), (Lines{"the library's own line", "Scanning system...", kEnded, c.message}));
     Lines expected = {std::string("setFinalMessage ansi ") + c.message};
     if (c.logPath) expected.push_back("setLogPath");
     expected.push_back(c.success ? "showFinalStep success" : "showFinalStep failure");
@@ -311,14 +313,8 @@ TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
     machine = FakeMachine();
     machine.folder(kFolder, {1, 0, 3, 1});
     Decryptor d;
-    d.window = &page;
-    d.log = &fakeLog;
-    d.init = &fakeInit;
-    d.decryptSingleFile = &fakeDecryptSingleFile;
-    d.finish = &fakeFinish;
-    d.platform = &machine;
-    d.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", c.options}));
-    d.run.wait();
+    connectFakes(d, page, machine);
+    runSilently(d, kFolder, c.options);
     EXPECT_EQ(machine.removed, c.removed);
   }
 }
@@ -353,14 +349,8 @@ TEST_F(Run, TheFirstWholeScanChoiceDecidesBetweenDrivesAndTheScanPath) {
     machine.folder(L"\\\\?\\C:\\", {});
     machine.folder(kFolder, {});
     Decryptor d;
-    d.window = &page;
-    d.log = &fakeLog;
-    d.init = &fakeInit;
-    d.decryptSingleFile = &fakeDecryptSingleFile;
-    d.finish = &fakeFinish;
-    d.platform = &machine;
-    d.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", c.options}));
-    d.run.wait();
+    connectFakes(d, page, machine);
+    runSilently(d, kFolder, c.options);
     EXPECT_EQ(machine.walked, c.walked);
   }
 }
@@ -418,13 +408,8 @@ TEST_F(Run, InitFailureShowsTheLibraryMessageOrAFixedOneAndSkipsFinish) {
     library = &fresh;
     FakePage freshPage;
     Decryptor d;
-    d.window = &freshPage;
-    d.log = &fakeLog;
-    d.init = &fakeInit;
-    d.finish = &fakeFinish;
-    d.platform = &machine;
-    d.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {}}));
-    d.run.wait();
+    connectFakes(d, freshPage, machine);
+    runSilently(d, kFolder, {});
     const std::string shown = error.empty() ? "Initialization failed." : error;
     EXPECT_EQ(freshPage.calls(), (Lines{"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"}));
     EXPECT_EQ(fresh.calls, Lines{"Init"});
@@ -480,18 +465,10 @@ TEST_F(Run, EveryOtherEndGoesThroughTheSameReport) {
     // A slow file gives the progress thread time to report, and to fail.
     fresh.duringFile = [](const std::wstring&) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
     Decryptor d;
-    d.window = &freshPage;
-    d.log = &fakeLog;
-    d.init = &fakeInit;
-    d.decryptSingleFile = &fakeDecryptSingleFile;
-    d.finish = &fakeFinish;
-    d.platform = &freshMachine;
+    connectFakes(d, freshPage, freshMachine);
     d.startRun();
     d.run.wait();
-    Lines info;
-    for (const std::string& line : fresh.log) {
-      if (line.rfind("Info: ", 0) == 0) info.push_back(line.substr(6));
-    }
+    const Lines info = infoLinesOf(fresh);
     ASSERT_GE(info.size(), c.info.size());
     EXPECT_EQ(Lines(info.end() - static_cast<long>(c.info.size()), info.end()), c.info);
     EXPECT_EQ(freshPage.endCalls(), c.pageCalls);
@@ -508,11 +485,13 @@ TEST_F(Run, AClosedWindowEndsTheRunAfterTheFileInHandAndShowsNothingMore) {
   lib.duringFile = [&](const std::wstring&) {
     inHand = true;
     waitFor([this] { return decryptor.run.pageGone(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the rest of the file
   };
   decryptor.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{false, OptionBackup}}}));
   waitFor([&] { return inHand.load(); });
   const size_t callsBefore = page.endCalls().size();
-  decryptor.windowClosed();  // returns once the run has ended
+  int served = 0;
+  decryptor.windowClosed([&served] { ++served; });  // returns once the run has ended
 
   EXPECT_EQ(decryptor.run.phase(), RunPhase::Finished);
   EXPECT_EQ(files(), Lines{"D:\\victim\\file0"});
@@ -520,6 +499,7 @@ TEST_F(Run, AClosedWindowEndsTheRunAfterTheFileInHandAndShowsNothingMore) {
   EXPECT_EQ(lib.calls.back(), "Finish");
   EXPECT_EQ(page.endCalls().size(), callsBefore) << "no page call once the window is gone";
   EXPECT_TRUE(logged("The window was closed during the run"));
+  EXPECT_GT(served, 0) << "the closing thread kept serving while the file in hand finished";
 }
 
 TEST_F(Run, AWindowClosedWhileTheRunStartsLeavesNothingScannedButFinishesTheLibrary) {
