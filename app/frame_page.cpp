@@ -41,7 +41,9 @@ void FramePage::addOptions(const std::vector<ToolOption>& options) {
   call("addOptions", {list});
 }
 
-void FramePage::setRansomwareName(const char* ansiName) { call("setRansomwareName", {sciter::value_from_ansi(ansiName)}); }
+void FramePage::setRansomwareName(const char* ansiName) {
+  call("setRansomwareName", {sciter::value_from_ansi(ansiName)});
+}
 
 void FramePage::setToolDescription(const char* ansiDescription) {
   call("setToolDescription", {sciter::value_from_ansi(ansiDescription)});

@@ -66,7 +66,9 @@ void append_line(const std::string& path, const std::string& line) {
   if (path.empty()) return;
   // Lines from several threads of this process never interleave; other processes share the file.
   std::lock_guard guard(file_lock());
-  if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) std::fwrite(line.data(), 1, line.size(), file.get());
+  if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) {
+    std::fwrite(line.data(), 1, line.size(), file.get());
+  }
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ void Decryptor::startRun(std::unique_ptr<RunSettings> settings) {
     writeLine("A decryption run was already started; the new request is ignored.", Debug);
     return;
   }
-  // The settings move into the thread only once it exists, so a failed start leaves nothing behind.
+  // The thread body must be copyable, so the settings travel in a shared holder.
   auto owned = std::make_shared<std::unique_ptr<RunSettings>>(std::move(settings));
   run.launch([this, owned] { runDecryption(std::move(*owned)); });
 }

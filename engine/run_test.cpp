@@ -39,6 +39,12 @@ FakeLibrary* library = nullptr;
 
 std::string narrow(const std::wstring& wide) { return std::string(wide.begin(), wide.end()); }
 
+ToolInfo* infoToPublish = nullptr;
+bool fakeGetInfo(ToolInfo* info) {
+  *info = *infoToPublish;
+  return true;
+}
+
 bool fakeInit(InitParams* params, std::string* errorText) {
   library->record(library->calls, "Init");
   if (params->log) params->log("the library's own line", Info);
@@ -60,7 +66,8 @@ bool fakeFinish() {
 }
 
 void fakeLog(std::string_view message, int level) {
-  library->record(library->log, (level == Info ? "Info: " : level == Debug ? "Debug: " : "Other: ") + std::string(message));
+  const char* word = level == Info ? "Info: " : level == Debug ? "Debug: " : "Other: ";
+  library->record(library->log, word + std::string(message));
 }
 
 class FakePage : public RunPage {
@@ -88,9 +95,13 @@ class FakePage : public RunPage {
   void disableWholeScan() override { record("disableWholeScan"); }
   void disableOverwrite() override { record("disableOverwrite"); }
   void disableAdvancedOptions() override { record("disableAdvancedOptions"); }
-  void addOptions(const std::vector<ToolOption>& list) override { record("addOptions " + std::to_string(list.size())); }
+  void addOptions(const std::vector<ToolOption>& list) override {
+    record("addOptions " + std::to_string(list.size()));
+  }
   void setRansomwareName(const char* name) override { record(std::string("setRansomwareName ") + (name ? name : "")); }
-  void setToolDescription(const char* text) override { record(std::string("setToolDescription ") + (text ? text : "")); }
+  void setToolDescription(const char* text) override {
+    record(std::string("setToolDescription ") + (text ? text : ""));
+  }
   std::wstring getEncryptedPath() override {
     record("getEncryptedPath");
     return encryptedPath;
@@ -305,7 +316,9 @@ TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
     Lines removed;
   } cases[] = {
       {"backup checked", {{true, OptionBackup}, {false, OptionWholeScan}}, {}},
-      {"backup unchecked", {{false, OptionWholeScan}, {false, OptionBackup}}, {"D:\\victim\\file0", "D:\\victim\\file3"}},
+      {"backup unchecked",
+       {{false, OptionWholeScan}, {false, OptionBackup}},
+       {"D:\\victim\\file0", "D:\\victim\\file3"}},
       {"no backup choice", {{true, 10}}, {"D:\\victim\\file0", "D:\\victim\\file3"}},
   };
   for (const auto& c : cases) {
@@ -514,6 +527,45 @@ TEST_F(Run, AWindowClosedWhileTheRunStartsLeavesNothingScannedButFinishesTheLibr
   decryptor.windowClosed();
   EXPECT_EQ(lib.calls, (Lines{"Init", "Finish"}));
   EXPECT_TRUE(page.calls().empty());
+}
+
+TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
+  const Lines described = {"setRansomwareName Family", "setToolDescription About it"};
+  const auto with = [&described](Lines first) {
+    first.insert(first.end(), described.begin(), described.end());
+    return first;
+  };
+  const struct {
+    const char* name;
+    bool enabled;  // every feature flag
+    bool overwrite;
+    size_t options;
+    Lines calls;
+  } cases[] = {
+      {"everything offered", true, true, 1, with({"addOptions 1"})},
+      {"nothing offered", false, false, 0,
+       with({"disableScanPath", "disableTestPath", "disableBackup", "disableWholeScan", "disableOverwrite",
+             "disableAdvancedOptions"})},
+      {"only overwrite", false, true, 0,
+       with({"disableScanPath", "disableTestPath", "disableBackup", "disableWholeScan", "addOptions 0"})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolInfo info{};
+    info.name = "Family";
+    info.description = "About it";
+    info.scanPathEnabled = info.testPathEnabled = info.backupEnabled = info.wholeScanEnabled = c.enabled;
+    info.overwriteEnabled = c.overwrite;
+    info.options.assign(c.options, ToolOption{"Deep", nullptr, "Looks harder", nullptr, true, 10});
+    infoToPublish = &info;
+    FakePage freshPage;
+    Decryptor d;
+    connectFakes(d, freshPage, machine);
+    d.getInfo = &fakeGetInfo;
+    d.publishToolInfo();
+    EXPECT_EQ(freshPage.calls(), c.calls);
+    delete d.info;
+  }
 }
 
 }  // namespace
