@@ -7,11 +7,10 @@
 #include <system_error>
 
 #include "app/command_line_walk.h"
+#include "app/frame_page.h"
 #include "app/logger.h"
 #include "engine/decryptor.h"
-#include "host/frame.h"
-#include "host/page_call.h"
-#include "host/text_conversions.h"
+#include "text/encodings.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ PathCheck checkPath(const std::wstring& path) {
       error == ERROR_INVALID_NAME) {
     return {false, {}};
   }
-  return {false, fmt::format("Could not check whether \"{}\" exists: {}", sciter::ansi_from_wide(path),
+  return {false, fmt::format("Could not check whether \"{}\" exists: {}", text::ansi_from_wide(path),
                              std::system_category().message(static_cast<int>(error)))};
 }
 
@@ -34,13 +33,13 @@ bool parseCommandLine(Decryptor& decryptor, std::vector<std::wstring> arguments)
   CommandLineSystem system;
   system.testPathEnabled = decryptor.info && decryptor.info->testPathEnabled;
   system.checkPath = checkPath;
-  system.toAnsi = [](std::wstring_view text) { return sciter::ansi_from_wide(text); };
+  system.toAnsi = [](std::wstring_view wide) { return text::ansi_from_wide(wide); };
 
   CommandLineOutcome outcome = walkCommandLine(arguments, system);
   for (const std::string& line : outcome.logLines) writeLog(line, Debug);
   if (!outcome.startRun) return false;
 
-  sciter::call_page_function(decryptor.window.get(), "showDecryptionStep", {sciter::value::from_bool(false)});
+  main_page().showDecryptionStep();
   try {
     decryptor.startRun(std::make_unique<RunSettings>(std::move(outcome.settings)));
   } catch (const std::system_error& error) {

@@ -5,13 +5,14 @@
 #include <share.h>
 
 #include <cstdio>
+#include <memory>
 #include <mutex>
 
 #include "app/log_line.h"
 #include "engine/decryptor.h"
-#include "host/frame.h"
 #include "host/page_call.h"
 #include "host/text_conversions.h"
+#include "text/encodings.h"
 
 namespace {
 
@@ -28,24 +29,23 @@ std::wstring temp_directory() {
 // The file is opened by an 8-bit path; a temporary folder whose name the code page cannot express is
 // reached through its short name instead, so the log still lands there.
 std::string file_system_path(const std::wstring& wide) {
-  BOOL lossy = FALSE;
-  const auto convert = [&lossy](const std::wstring& w) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, out.data(), n, nullptr, &lossy);
-    return out;
-  };
-  std::string narrow = convert(wide);
+  bool lossy = false;
+  std::string narrow = text::ansi_from_wide(wide, &lossy);
   if (lossy) {
     wchar_t short_path[MAX_PATH + 1];
     const DWORD n = GetShortPathNameW(wide.c_str(), short_path, MAX_PATH + 1);
     if (n == 0 || n > MAX_PATH) return {};
-    lossy = FALSE;
-    narrow = convert(short_path);
+    narrow = text::ansi_from_wide(std::wstring_view(short_path, n), &lossy);
     if (lossy) return {};
   }
   return narrow;
 }
+
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+// Each line opens and closes the file anew, so nothing stays open between calls.
+using OwnedFile = std::unique_ptr<FILE, FileCloser>;
 
 std::mutex& file_lock() {
   static std::mutex lock;
@@ -54,7 +54,7 @@ std::mutex& file_lock() {
 
 void forward_to_page(std::string_view message) {
   const Logger& logger = Logger::instance();
-  if (!logger.window) return;
+  if (!logger.window || logger.windowClosed) return;
   try {
     sciter::call_page_function(logger.window.get(), "appendProgressInfo", {sciter::value_from_utf8(message)});
   } catch (...) {
@@ -66,9 +66,8 @@ void append_line(const std::string& path, const std::string& line) {
   if (path.empty()) return;
   // Lines from several threads of this process never interleave; other processes share the file.
   std::lock_guard guard(file_lock());
-  if (FILE* file = _fsopen(path.c_str(), "a", _SH_DENYNO)) {
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
+  if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) {
+    std::fwrite(line.data(), 1, line.size(), file.get());
   }
 }
 

@@ -1,21 +1,19 @@
 // The program's log: one line per message appended to "OstrivelLog.txt" in the temporary directory.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
+#include "engine/library_abi.h"
 #include "host/asset.h"
+#include "host/frame.h"
 
-class frame;
-
-enum LogLevel : int {
-  Info = 0,   // run outcome, stop announcement, start of a scan; shown on the page while no run is active
-  Debug = 1,  // start-up, library binding, command line; the log file only
-};
-
+// The level numbers (Info, Debug) are those of the library's LogCallback (engine/library_abi.h).
 struct Logger {
   std::string path;  // full path in the file-system code page
   sciter::om::hasset<frame> window;
+  std::atomic<bool> windowClosed{false};  // set once the message loop has ended: nothing more is forwarded
 
   // Created on first use (on the main thread, before any other thread); never destroyed.
   static Logger& instance();

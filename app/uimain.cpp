@@ -1,17 +1,22 @@
-#include "app/uimain.h"
+// The application's main function: brings everything up in order, runs the message loop, and lets a run
+// that is still going end cleanly once the window is gone.
+#include "host/app_main.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 
 #include "app/command_line.h"
+#include "app/frame_page.h"
 #include "app/logger.h"
+#include "app/native_methods.h"
 #include "engine/decryptor.h"
 #include "host/app_archive.h"
 #include "host/app_arguments.h"
 #include "host/debug_output.h"
 #include "host/engine_binding.h"
 #include "host/frame.h"
+#include "host/message_loop.h"
 
 namespace {
 
@@ -41,7 +46,11 @@ int uimain(std::function<int()> run_loop) {
 
   Logger& logger = Logger::instance();
   Decryptor& decryptor = Decryptor::instance();
-  decryptor.window = window;
+  decryptor.log = &writeLog;
+  // Both live until the process ends, as the window's methods and the run may use them until then.
+  FramePage& page = main_page(window);
+  window->connect(new NativeMethods(decryptor));
+  decryptor.window = &page;
   logger.window = window;
 
   if (!decryptor.loadLibrary()) std::exit(1);
@@ -52,6 +61,12 @@ int uimain(std::function<int()> run_loop) {
     report_argument_error(*window.get(), arguments[1] == L"-help");
 
   const int result = run_loop();
+  // The window is gone. A run still going finishes the file in hand and the library before the process
+  // ends, and shows nothing more. The UI thread keeps serving its queue meanwhile, in case a page call that
+  // was under way when the window closed needs it to return.
+  page.markClosed();
+  logger.windowClosed = true;
+  decryptor.windowClosed(serve_pending_messages);
   window = {};
   run_loop = nullptr;
   return result;

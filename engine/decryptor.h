@@ -1,32 +1,37 @@
 // The one controller of the decryption engine: binds the library, publishes its information to the page,
-// holds a run's settings and counters, and carries the flag that stops a run.
+// holds a run's settings and counters, and owns the process's one run.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/library_abi.h"
+#include "engine/run_life.h"
+#include "engine/run_page.h"
+#include "engine/run_platform.h"
+#include "engine/run_report.h"
 #include "engine/run_settings.h"
-#include "host/asset.h"
-
-class frame;
 
 struct Decryptor {
-  sciter::om::hasset<frame> window;
+  RunPage* window = nullptr;  // target of every page call; set by start-up, outlives the Decryptor's use
   std::vector<OptionChoice> options;
   std::wstring scanPath;
   std::wstring testPath;
   std::atomic<uint64_t> decryptedCount{0};
   std::atomic<uint64_t> failedCount{0};
-  std::atomic<bool> stopped{true};  // true while no run is active or once a stop was requested
+  RunLife run;              // the one run: its phase and its threads
+  StopFlag stopped{run};    // true while no run scans or once a stop was requested
   ToolInfo* info = nullptr;
   GetInfoFn getInfo = nullptr;
   InitFn init = nullptr;
   DecryptSingleFileFn decryptSingleFile = nullptr;
   FinishFn finish = nullptr;
+  LogCallback log = nullptr;                  // every message of the engine; also handed to Init
+  RunPlatform* platform = &systemPlatform();  // the machine a run walks
 
   // Created on first call, on the main thread before any other thread exists; never destroyed.
   static Decryptor& instance();
@@ -35,8 +40,8 @@ struct Decryptor {
   void publishToolInfo();
   std::vector<OptionChoice> readOptions();
 
-  // Starts the run thread without command-line settings and detaches it; raises std::system_error when
-  // the thread cannot be created.
+  // Starts the run thread without command-line settings; raises std::system_error when the thread cannot be
+  // created. A process performs one run: later requests are logged and ignored.
   void startRun();
   // Starts the run thread with settings from the command line.
   void startRun(std::unique_ptr<RunSettings> settings);
@@ -46,4 +51,17 @@ struct Decryptor {
 
   void progressLoop();
   void requestStop();
+  // The window is gone: no file starts any more, the file in hand is finished, the library is finished,
+  // and nothing more goes to the page. Returns once the run has ended; meanwhile whileWaiting is called
+  // every few milliseconds, so the caller's thread can go on serving what a page call may wait for.
+  void windowClosed(const std::function<void()>& whileWaiting = {});
+
+  // Every way a run ends passes here: logs the report's lines and tells the page. Page calls are each
+  // tried on their own when the report says the page may itself be the cause; none is made once the
+  // window is gone.
+  void endRun(const RunReport& report);
+
+  void writeLine(std::string_view message, int level) const {
+    if (log) log(message, level);
+  }
 };

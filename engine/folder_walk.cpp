@@ -2,12 +2,39 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
+// Owns one listing of FindFirstFileExW; closed when the level is left or the walk ends.
+class FindHandle {
+ public:
+  FindHandle() = default;
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  FindHandle(FindHandle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
+  FindHandle& operator=(FindHandle&& other) noexcept {
+    if (this != &other) {
+      close();
+      handle_ = std::exchange(other.handle_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  ~FindHandle() { close(); }
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  void close() {
+    if (valid()) FindClose(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
 struct Level {
-  HANDLE find = INVALID_HANDLE_VALUE;
+  FindHandle find;
   std::wstring folder;
   WIN32_FIND_DATAW pending{};  // the first entry, returned by the call that opened the listing
   bool hasPending = false;
@@ -32,22 +59,19 @@ struct FolderWalk::State {
   DWORD enter(const std::wstring& folder) {
     Level level;
     level.folder = folder;
-    level.find = FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoBasic, &level.pending,
-                                  FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (level.find == INVALID_HANDLE_VALUE) {
+    level.find = FindHandle(FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoBasic, &level.pending,
+                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!level.find.valid()) {
       const DWORD error = GetLastError();
       // A drive root has no "." entry, so an empty one answers "no file".
       return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
     }
     level.hasPending = true;
-    stack.push_back(level);
+    stack.push_back(std::move(level));
     return ERROR_SUCCESS;
   }
 
-  void closeAll() {
-    for (Level& level : stack) FindClose(level.find);
-    stack.clear();
-  }
+  void closeAll() { stack.clear(); }
 };
 
 FolderWalk::FolderWalk() : state_(std::make_unique<State>()) {}
@@ -101,9 +125,8 @@ bool FolderWalk::next(WalkEntry& entry) {
     if (level.hasPending) {
       data = level.pending;
       level.hasPending = false;
-    } else if (!FindNextFileW(level.find, &data)) {
+    } else if (!FindNextFileW(level.find.get(), &data)) {
       const DWORD error = GetLastError();
-      FindClose(level.find);
       s.stack.pop_back();
       if (error == ERROR_NO_MORE_FILES) continue;
       broken_ = error;

@@ -7,30 +7,18 @@
 #include <memory>
 #include <string>
 
-struct WalkEntry {
-  enum Kind {
-    RegularFile,  // handed to the library
-    Other,        // folder, directory link, dangling link: nothing to do
-    Unreadable,   // a link whose target could not be examined; error holds the system error code
-  };
-  std::wstring path;  // the root joined with the relative names
-  Kind kind = Other;
-  uint32_t error = 0;
-};
+#include "engine/run_platform.h"
 
-class FolderWalk {
+class FolderWalk : public EntryWalk {
  public:
   FolderWalk();
-  ~FolderWalk();
+  ~FolderWalk() override;
   FolderWalk(const FolderWalk&) = delete;
   FolderWalk& operator=(const FolderWalk&) = delete;
 
-  // Opens the root; false with the system error code when it does not exist or cannot be listed.
-  bool open(const std::wstring& root, uint32_t& error);
-  // The next entry; false at the end of the listing or when the listing broke (see brokenBy).
-  bool next(WalkEntry& entry);
-  // Nonzero when the listing ended on an error instead of its end.
-  uint32_t brokenBy() const { return broken_; }
+  bool open(const std::wstring& root, uint32_t& error) override;
+  bool next(WalkEntry& entry) override;
+  uint32_t brokenBy() const override { return broken_; }
 
  private:
   struct State;

@@ -1,5 +1,10 @@
 // Records and exports shared with the decryption library (Keyloom.dll). The library is built with the same
 // compiler and standard library as the tool: strings, vectors and paths cross the boundary by reference.
+//
+// Texts and their encodings: the names and descriptions of ToolInfo and ToolOption are 8-bit text in the
+// ANSI code page; the paths of InitParams and DecryptSingleFile are UTF-16; the error text that Init fills
+// is UTF-8; a message passed to LogCallback is opaque bytes for the log file and read as UTF-8 when it is
+// shown on the page.
 #pragma once
 
 #include <cstddef>
@@ -43,11 +48,17 @@ enum OptionId : uint32_t {
   OptionOverwrite = 3,  // replace previously decrypted files (the library's business only)
 };
 
+// The level numbers of a log message; the library may pass others, which the log writes as "Unknown".
+enum LogLevel : int {
+  Info = 0,   // run outcome, stop announcement, start of a scan; shown on the page while no run scans
+  Debug = 1,  // start-up, library binding, command line; the log file only
+};
+
 using LogCallback = void (*)(std::string_view message, int level);
 
 struct InitParams {
-  std::wstring scanPath;
-  std::wstring testPath;
+  std::wstring scanPath;  // UTF-16
+  std::wstring testPath;  // UTF-16
   std::vector<OptionChoice> options;
   LogCallback log;
 };
@@ -61,7 +72,7 @@ enum FileResult : int32_t {
 
 // Signatures of the four exports, resolved by name.
 using GetInfoFn = bool (*)(ToolInfo* info);
-using InitFn = bool (*)(InitParams* params, std::string* errorText);
+using InitFn = bool (*)(InitParams* params, std::string* errorText);  // errorText: UTF-8
 using DecryptSingleFileFn = int32_t (*)(const std::filesystem::path* file);
 using FinishFn = bool (*)();
 

@@ -1,50 +1,47 @@
 #include <chrono>
 #include <exception>
 #include <fmt/format.h>
-#include <thread>
 
-#include "app/logger.h"
 #include "engine/decryptor.h"
 #include "engine/progress_text.h"
-#include "engine/run_control.h"
-#include "host/frame.h"
-#include "host/page_call.h"
-#include "host/text_conversions.h"
 
 namespace {
 constexpr std::chrono::milliseconds kProgressPeriod{300};
-
-// The standard sleep may wake early; what is left of the period is slept again.
-void sleepOnePeriod() {
-  const auto until = std::chrono::steady_clock::now() + kProgressPeriod;
-  for (auto now = std::chrono::steady_clock::now(); now < until; now = std::chrono::steady_clock::now()) {
-    std::this_thread::sleep_for(until - now);
-  }
-}
 }  // namespace
 
 void Decryptor::progressLoop() {
   try {
     if (stopped) return;
     do {
-      const std::string text = progressText(decryptedCount, failedCount);
-      sciter::call_page_function(window.get(), "setProgressInfo", {sciter::value_from_utf8(text)});
-      sleepOnePeriod();
+      window->setProgressInfo(progressText(decryptedCount, failedCount));
+      // Measured on the steady clock; a stop ends the wait at once, so the outcome never waits for it.
+      run.waitForStopUntil(std::chrono::steady_clock::now() + kProgressPeriod);
     } while (!stopped);
   } catch (const std::exception& error) {
     // Without a progress report the user cannot follow the run: end it rather than scan on blindly.
-    writeLog(fmt::format("The progress report failed: {}", error.what()), Info);
-    run_control::progressFailed = true;
-    stopped = true;
+    writeLine(fmt::format("The progress report failed: {}", error.what()), Info);
+    run.markProgressFailed();
+    run.stop();
   } catch (...) {
-    writeLog("The progress report failed for an unknown reason.", Info);
-    run_control::progressFailed = true;
-    stopped = true;
+    writeLine("The progress report failed for an unknown reason.", Info);
+    run.markProgressFailed();
+    run.stop();
   }
 }
 
 void Decryptor::requestStop() {
-  if (stopped.exchange(true)) return;
-  writeLog("The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...",
-           Info);
+  if (!run.stop()) return;
+  writeLine("The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...",
+            Info);
+}
+
+void Decryptor::windowClosed(const std::function<void()>& whileWaiting) {
+  run.markPageGone();
+  if (run.stop()) {
+    writeLine("The window was closed during the run: it ends after the file in hand.", Debug);
+  }
+  while (!run.waitForEnd(std::chrono::milliseconds(20))) {
+    if (whileWaiting) whileWaiting();
+  }
+  run.wait();
 }

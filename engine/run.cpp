@@ -1,42 +1,18 @@
-#include <windows.h>
-
 #include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fmt/format.h>
-#include <system_error>
-#include <thread>
 
-#include "app/logger.h"
 #include "engine/decryptor.h"
 #include "engine/drive_roots.h"
-#include "engine/folder_walk.h"
-#include "engine/run_control.h"
 #include "engine/run_report.h"
-#include "host/frame.h"
-#include "host/page_call.h"
-#include "host/text_conversions.h"
+#include "text/encodings.h"
 
 namespace {
-
-std::string ansi(const std::wstring& text) { return sciter::ansi_from_wide(text); }
-
-std::string systemMessage(uint32_t code) { return std::system_category().message(static_cast<int>(code)); }
 
 const OptionChoice* findChoice(const std::vector<OptionChoice>& choices, uint32_t id) {
   const auto found = std::find_if(choices.begin(), choices.end(), [id](const OptionChoice& c) { return c.id == id; });
   return found == choices.end() ? nullptr : &*found;
-}
-
-// Logs the report and hands it to the page: outcome lines, final message, log path, final step.
-void deliverReport(const Decryptor& decryptor, const RunReport& report) {
-  for (const std::string& line : report.lines) writeLog(line, Info);
-  const frame* page = decryptor.window.get();
-  sciter::call_page_function(page, "setFinalMessage", {sciter::value_from_ansi(report.finalMessage.c_str())});
-  if (report.showLogPath) {
-    sciter::call_page_function(page, "setLogPath", {sciter::value_from_ansi(Logger::instance().path.c_str())});
-  }
-  sciter::call_page_function(page, "showFinalStep", {sciter::value::from_bool(report.success)});
 }
 
 // Where the run stands, so that an error at any point ends it the right way.
@@ -51,39 +27,17 @@ void finishLibrary(Decryptor& decryptor, RunProgress& progress) {
   decryptor.finish();
 }
 
-// An unexpected error ends the run on the failure step; the page may itself be the cause, so each page
-// call is tried on its own and the library is still finished.
-void endAfterError(Decryptor& decryptor, RunProgress& progress, const std::string& what) {
-  decryptor.stopped = true;
-  writeLog(fmt::format("The decryption process failed because of an unexpected error: {}", what), Debug);
-  const RunReport report = reportProblem("The decryption process has failed because of an unexpected error.");
-  for (const std::string& line : report.lines) writeLog(line, Info);
-  const frame* page = decryptor.window.get();
-  const auto tryCall = [&](const char* name, const sciter::value& argument) {
-    try {
-      sciter::call_page_function(page, name, {argument});
-    } catch (...) {
-    }
-  };
-  tryCall("setFinalMessage", sciter::value_from_ansi(report.finalMessage.c_str()));
-  tryCall("setLogPath", sciter::value_from_ansi(Logger::instance().path.c_str()));
-  tryCall("showFinalStep", sciter::value::from_bool(false));
-  try {
-    finishLibrary(decryptor, progress);
-  } catch (...) {
-  }
-}
-
-void scanAndReport(Decryptor& decryptor, RunProgress& progress) {
-  decryptor.stopped = false;
-  std::thread(&Decryptor::progressLoop, &decryptor).detach();
-  writeLog("Scanning system...", Info);
+// Runs a scan to its end and says how to report it.
+RunReport scan(Decryptor& decryptor) {
+  decryptor.run.launchProgress([&decryptor] { decryptor.progressLoop(); });
+  decryptor.writeLine("Scanning system...", Info);
 
   FileResult outcome = NotEncrypted;
   bool nothingToScan = false;
   const OptionChoice* wholeScan = findChoice(decryptor.options, OptionWholeScan);
   if (wholeScan && wholeScan->checked) {
-    const auto roots = scannedDriveRoots([](const std::wstring& root) { return GetDriveTypeW(root.c_str()); });
+    RunPlatform& platform = *decryptor.platform;
+    const auto roots = scannedDriveRoots([&platform](const std::wstring& root) { return platform.driveType(root); });
     for (const std::wstring& root : roots) {
       if (decryptor.stopped) break;
       outcome = worseOf(outcome, decryptor.scanFolder(root));
@@ -94,17 +48,16 @@ void scanAndReport(Decryptor& decryptor, RunProgress& progress) {
     outcome = decryptor.scanFolder(decryptor.scanPath);
   }
 
-  if (!decryptor.stopped) decryptor.stopped = true;
-  RunReport report;
+  // The outcome is reported only once the progress thread has sent its last counters.
+  decryptor.run.endScan();
+  decryptor.run.joinProgress();
   if (nothingToScan) {
-    report = reportProblem("No folder to scan was given and the scan of the entire system was not chosen.");
-  } else if (run_control::progressFailed) {
-    report = reportProblem("The decryption process was ended because its progress could not be shown.");
-  } else {
-    report = reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+    return reportProblem("No folder to scan was given and the scan of the entire system was not chosen.");
   }
-  deliverReport(decryptor, report);
-  finishLibrary(decryptor, progress);
+  if (decryptor.run.progressFailed()) {
+    return reportProblem("The decryption process was ended because its progress could not be shown.");
+  }
+  return reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
 }
 
 }  // namespace
@@ -113,30 +66,55 @@ void Decryptor::startRun() { startRun(nullptr); }
 
 void Decryptor::startRun(std::unique_ptr<RunSettings> settings) {
   // One run per process: the counters are never reset and the library is initialised once.
-  if (run_control::claimed.exchange(true)) {
-    writeLog("A decryption run was already started; the new request is ignored.", Debug);
+  if (!run.claim()) {
+    writeLine("A decryption run was already started; the new request is ignored.", Debug);
     return;
   }
-  try {
-    std::thread([this, owned = std::move(settings)]() mutable { runDecryption(std::move(owned)); }).detach();
-  } catch (...) {
-    run_control::claimed = false;
-    throw;
-  }
+  // The thread body must be copyable, so the settings travel in a shared holder.
+  auto owned = std::make_shared<std::unique_ptr<RunSettings>>(std::move(settings));
+  run.launch([this, owned] { runDecryption(std::move(*owned)); });
+}
+
+void Decryptor::endRun(const RunReport& report) {
+  run.endScan();
+  for (const std::string& line : report.lines) writeLine(line, Info);
+  if (run.pageGone()) return;
+  const auto call = [&report](auto&& pageCall) {
+    if (!report.pageMayBeTheCause) return pageCall();
+    try {
+      pageCall();
+    } catch (...) {
+    }
+  };
+  call([&] { window->setFinalMessage(report.finalMessage, report.encoding); });
+  if (report.showLogPath) call([&] { window->setLogPath(); });
+  call([&] { window->showFinalStep(report.success); });
 }
 
 void Decryptor::runDecryption(std::unique_ptr<RunSettings> settings) {
   RunProgress progress;
   try {
-    Logger::instance();
-    if (!prepareRun(settings.get())) return;
-    progress.initialized = true;
-    scanAndReport(*this, progress);
+    if (prepareRun(settings.get())) {
+      progress.initialized = true;
+      // A window closed while the run started leaves nobody to scan for.
+      endRun(run.beginScan() ? scan(*this) : reportProblem("The window was closed before the scan began."));
+    }
   } catch (const std::exception& error) {
-    endAfterError(*this, progress, error.what());
+    run.endScan();
+    run.joinProgress();
+    writeLine(fmt::format("The decryption process failed because of an unexpected error: {}", error.what()), Debug);
+    endRun(reportUnexpectedError());
   } catch (...) {
-    endAfterError(*this, progress, "unknown error");
+    run.endScan();
+    run.joinProgress();
+    writeLine("The decryption process failed because of an unexpected error: unknown error", Debug);
+    endRun(reportUnexpectedError());
   }
+  try {
+    finishLibrary(*this, progress);
+  } catch (...) {
+  }
+  run.finish();
 }
 
 bool Decryptor::prepareRun(const RunSettings* settings) {
@@ -149,42 +127,40 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
     newTestPath = settings->testPath;
     newOptions = settings->options;
   } else {
-    newScanPath = sciter::value_to_text(sciter::call_page_function(window.get(), "getEncryptedPath"));
-    newTestPath = sciter::value_to_text(sciter::call_page_function(window.get(), "getTestPath"));
+    newScanPath = window->getEncryptedPath();
+    newTestPath = window->getTestPath();
     newOptions = readOptions();
   }
   scanPath = newScanPath;
   testPath = newTestPath;
   options = newOptions;
 
-  InitParams params{newScanPath, newTestPath, newOptions, &writeLog};
+  InitParams params{newScanPath, newTestPath, newOptions, log};
   std::string errorText;
   if (init(&params, &errorText)) return true;
-
-  if (errorText.empty()) errorText = "Initialization failed.";
-  const frame* page = window.get();
-  sciter::call_page_function(page, "setFinalMessage", {sciter::value_from_utf8(errorText)});
-  sciter::call_page_function(page, "setLogPath", {sciter::value_from_ansi(Logger::instance().path.c_str())});
-  sciter::call_page_function(page, "showFinalStep", {sciter::value::from_bool(false)});
+  endRun(reportInitFailure(std::move(errorText)));
   return false;
 }
 
 FileResult Decryptor::scanFolder(std::wstring root) {
   FileResult result = NotEncrypted;
-  FolderWalk walk;
+  const std::unique_ptr<EntryWalk> walk = platform->newWalk();
   uint32_t openError = 0;
-  if (!walk.open(root, openError)) {
-    writeLog(fmt::format("Could not open \"{}\" for scanning: {}", ansi(root), systemMessage(openError)), Info);
+  if (!walk->open(root, openError)) {
+    writeLine(fmt::format("Could not open \"{}\" for scanning: {}", text::ansi_from_wide(root),
+                          platform->systemMessage(openError)),
+              Info);
     return Failed;
   }
   const OptionChoice* backup = findChoice(options, OptionBackup);
   const bool keepEncrypted = backup && backup->checked;
 
   WalkEntry entry;
-  while (!stopped && walk.next(entry)) {
+  while (!stopped && walk->next(entry)) {
     if (entry.kind == WalkEntry::Unreadable) {
-      writeLog(fmt::format("Could not read the status of \"{}\": {}", ansi(entry.path), systemMessage(entry.error)),
-               Info);
+      writeLine(fmt::format("Could not read the status of \"{}\": {}", text::ansi_from_wide(entry.path),
+                            platform->systemMessage(entry.error)),
+                Info);
       ++failedCount;
       result = Failed;
       continue;
@@ -200,16 +176,15 @@ FileResult Decryptor::scanFolder(std::wstring root) {
       }
       if (code >= NotEncrypted && code <= Failed) result = worseOf(result, static_cast<FileResult>(code));
       if (code == NoDiskSpace) return result;
-      if (code == Decrypted && !keepEncrypted) {
-        std::error_code ignored;
-        std::filesystem::remove(file, ignored);
-      }
+      if (code == Decrypted && !keepEncrypted) platform->removeFile(entry.path);
     } catch (...) {
       // A file the library could not cope with must not end the scan of the others.
     }
   }
-  if (walk.brokenBy() != 0) {
-    writeLog(fmt::format("The scan of \"{}\" ended early: {}", ansi(root), systemMessage(walk.brokenBy())), Info);
+  if (walk->brokenBy() != 0) {
+    writeLine(fmt::format("The scan of \"{}\" ended early: {}", text::ansi_from_wide(root),
+                          platform->systemMessage(walk->brokenBy())),
+              Info);
   }
   return result;
 }

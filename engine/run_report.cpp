@@ -42,3 +42,17 @@ RunReport reportProblem(std::string_view reason) {
   report.success = false;
   return report;
 }
+
+RunReport reportInitFailure(std::string errorText) {
+  RunReport report;
+  report.finalMessage = errorText.empty() ? std::string("Initialization failed.") : std::move(errorText);
+  report.encoding = TextEncoding::Utf8;
+  report.showLogPath = true;
+  return report;
+}
+
+RunReport reportUnexpectedError() {
+  RunReport report = reportProblem("The decryption process has failed because of an unexpected error.");
+  report.pageMayBeTheCause = true;
+  return report;
+}

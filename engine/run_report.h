@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "engine/library_abi.h"
+#include "engine/run_page.h"
 
 struct RunReport {
   std::vector<std::string> lines;  // logged at Info, in order; the page's progress list shows them too
-  std::string finalMessage;        // ANSI code page
+  std::string finalMessage;
+  TextEncoding encoding = TextEncoding::Ansi;  // of finalMessage
   bool showLogPath = false;
   bool success = false;  // success step, otherwise the failure step
+  bool pageMayBeTheCause = false;  // each page call is tried on its own
 };
 
 // The run's outcome is the highest FileResult met over the whole run.
@@ -22,5 +25,12 @@ RunReport reportOutcome(FileResult outcome, uint64_t decryptedCount, uint64_t fa
 // A run that could not do its job at all (nothing to scan, an unexpected error): the failure step with the
 // reason as final message, and the log path for the details.
 RunReport reportProblem(std::string_view reason);
+
+// Init refused: the library's own message (UTF-8) or "Initialization failed.", with the log path. The tool
+// logs nothing on this path.
+RunReport reportInitFailure(std::string errorText);
+
+// An error that nobody expected; the page itself may be what failed.
+RunReport reportUnexpectedError();
 
 inline FileResult worseOf(FileResult a, FileResult b) { return a > b ? a : b; }

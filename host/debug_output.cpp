@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/engine_binding.h"
+#include "text/encodings.h"
 
 namespace sciter {
 namespace {
@@ -97,17 +98,7 @@ void debug_output_console::print(const wchar_t* text) {
     print(static_cast<const char*>(nullptr));
     return;
   }
-  const int n = WideCharToMultiByte(CP_OEMCP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return;
-  char small[256];
-  std::string large;
-  char* buffer = small;
-  if (n > static_cast<int>(sizeof small)) {
-    large.resize(static_cast<size_t>(n));
-    buffer = large.data();
-  }
-  WideCharToMultiByte(CP_OEMCP, 0, text, -1, buffer, n, nullptr, nullptr);
-  print(static_cast<const char*>(buffer));
+  print(text::oem_from_wide(text).c_str());
 }
 
 }  // namespace sciter

@@ -1,17 +1,19 @@
 // Process entry: engine-wide set-up around uimain.
 #include <windows.h>
-#include <ole2.h>
 
-#include "app/uimain.h"
+#include "host/app_main.h"
 #include "host/engine_binding.h"
 #include "host/message_loop.h"
 #include "host/module_instance.h"
+#include "host/ole_session.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   set_module_instance(instance);
-  OleInitialize(nullptr);
-  sciter::api().SciterSetOption(nullptr, sciter::abi::SCITER_SET_UX_THEMING, 1);
-  const int result = uimain([] { return run_message_loop(); });
-  OleUninitialize();
+  int result = 0;
+  {
+    const ole_session ole;  // uninitialised once uimain has returned, before the process ends
+    sciter::api().SciterSetOption(nullptr, sciter::abi::SCITER_SET_UX_THEMING, 1);
+    result = uimain([] { return run_message_loop(); });
+  }
   return result;
 }

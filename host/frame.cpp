@@ -1,6 +1,5 @@
 #include "host/frame.h"
 
-#include "engine/decryptor.h"
 #include "host/engine_binding.h"
 #include "host/native_method.h"
 
@@ -67,6 +66,10 @@ bool frame::handle_som(void*, abi::SOM_PARAMS* params) {
   }
 }
 
-void frame::DecryptWrapper() { Decryptor::instance().startRun(); }
+void frame::DecryptWrapper() {
+  if (methods_) methods_->DecryptWrapper();
+}
 
-void frame::StopDecryption() { Decryptor::instance().requestStop(); }
+void frame::StopDecryption() {
+  if (methods_) methods_->StopDecryption();
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/asset.h"
+#include "host/frame_methods.h"
 #include "host/window.h"
 
 class frame : public sciter::window {
@@ -14,9 +15,11 @@ class frame : public sciter::window {
   sciter::abi::som_passport_t* asset_get_passport() override;
   bool handle_som(void* element, sciter::abi::SOM_PARAMS* params) override;
 
-  // Native methods the page calls; they arrive on the UI thread.
+  // Native methods the page calls; they arrive on the UI thread and go to the connected methods, if any.
   void DecryptWrapper();
   void StopDecryption();
+  // Set on the UI thread before the page can call a method; the methods must outlive the window.
+  void connect(frame_methods* methods) { methods_ = methods; }
 
   // Finds the object that owns a native-object header handed back by the engine.
   static frame* from_asset(sciter::abi::som_asset_t* header);
@@ -24,6 +27,8 @@ class frame : public sciter::window {
  private:
   frame() = default;
   ~frame() override = default;
+
+  frame_methods* methods_ = nullptr;
 };
 
 inline constexpr unsigned kMainWindowFlags = sciter::abi::SW_TITLEBAR | sciter::abi::SW_RESIZEABLE |

@@ -10,3 +10,11 @@ int run_message_loop() {
   }
   return static_cast<int>(msg.wParam);
 }
+
+void serve_pending_messages() {
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}

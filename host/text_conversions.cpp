@@ -1,24 +1,15 @@
 #include "host/text_conversions.h"
 
 #include "host/engine_binding.h"
-#include "host/utf8_decode.h"
+#include "text/encodings.h"
 
 namespace sciter {
 
 value value_from_utf8(std::string_view utf8) {
-  const std::u16string units = decode_utf8_lenient(utf8);
-  return value::from_wstring(std::wstring_view(reinterpret_cast<const wchar_t*>(units.data()), units.size()));
+  return value::from_wstring(text::as_wide(text::decode_utf8_lenient(utf8)));
 }
 
-std::wstring wide_from_ansi(const char* text) {
-  if (!text || !*text) return {};
-  const int n = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, out.data(), n);
-  out.resize(static_cast<size_t>(n) - 1);
-  return out;
-}
+std::wstring wide_from_ansi(const char* ansi) { return ansi ? text::wide_from_ansi(ansi) : std::wstring(); }
 
 value value_from_ansi(const char* text) { return value::from_wstring(wide_from_ansi(text)); }
 
@@ -36,14 +27,6 @@ std::wstring value_to_text(const value& v) {
   return copy.get_chars();
 }
 
-std::string ansi_from_wide(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int len = static_cast<int>(text.size());
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), len, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), len, out.data(), n, nullptr, nullptr);
-  return out;
-}
+std::string ansi_from_wide(std::wstring_view wide) { return text::ansi_from_wide(wide); }
 
 }  // namespace sciter

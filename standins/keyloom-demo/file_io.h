@@ -14,6 +14,5 @@ uint32_t writeWholeFile(const std::wstring& path, const std::vector<uint8_t>& co
 
 bool isDiskFull(uint32_t error);
 bool fileExists(const std::wstring& path);
-std::string utf8FromWide(const std::wstring& text);
 
 }  // namespace demo

@@ -7,6 +7,7 @@
 
 #include "demo_cipher.h"
 #include "engine/library_abi.h"
+#include "text/encodings.h"
 #include "file_io.h"
 
 namespace {
@@ -47,7 +48,7 @@ std::optional<demo::Key> keyFromPairs(const std::filesystem::path& folder) {
     if (demo::readWholeFile(it->path().native(), clean) != 0) continue;
     if (demo::readWholeFile(encryptedPath, encrypted) != 0) continue;
     if (auto key = demo::recoverKey(clean, encrypted)) {
-      log(fmt::format("DemoVault: key recovered from the pair \"{}\".", demo::utf8FromWide(it->path().native())), 1);
+      log(fmt::format("DemoVault: key recovered from the pair \"{}\".", text::utf8_from_wide(it->path().native())), 1);
       return key;
     }
   }
@@ -96,33 +97,33 @@ __declspec(dllexport) int32_t DecryptSingleFile(const std::filesystem::path* fil
   if (file->extension() != demo::kExtension) return NotEncrypted;
   demo::Bytes encrypted;
   if (const uint32_t error = demo::readWholeFile(path, encrypted); error != 0) {
-    log(fmt::format("DemoVault: could not read \"{}\" (error {}).", demo::utf8FromWide(path), error), 0);
+    log(fmt::format("DemoVault: could not read \"{}\" (error {}).", text::utf8_from_wide(path), error), 0);
     return Failed;
   }
   demo::Decoded decoded = demo::decrypt(session.key, encrypted);
   if (decoded.damage == demo::Damage::NoMarker) return NotEncrypted;
   if (decoded.damage == demo::Damage::WrongSize) {
-    log(fmt::format("DemoVault: \"{}\" is damaged.", demo::utf8FromWide(path)), 0);
+    log(fmt::format("DemoVault: \"{}\" is damaged.", text::utf8_from_wide(path)), 0);
     return Failed;
   }
 
   const std::wstring target = path.substr(0, path.size() - demo::kExtension.size());
   if (demo::fileExists(target) && !session.replace) {
-    log(fmt::format("DemoVault: \"{}\" already exists and is kept.", demo::utf8FromWide(target)), 0);
+    log(fmt::format("DemoVault: \"{}\" already exists and is kept.", text::utf8_from_wide(target)), 0);
     return NotEncrypted;
   }
   if (const uint32_t error = demo::writeWholeFile(target, decoded.clean); error != 0) {
-    log(fmt::format("DemoVault: could not write \"{}\" (error {}).", demo::utf8FromWide(target), error), 0);
+    log(fmt::format("DemoVault: could not write \"{}\" (error {}).", text::utf8_from_wide(target), error), 0);
     return demo::isDiskFull(error) ? NoDiskSpace : Failed;
   }
   if (session.verify) {
     demo::Bytes written;
     if (demo::readWholeFile(target, written) != 0 || written != decoded.clean) {
-      log(fmt::format("DemoVault: \"{}\" did not read back as written.", demo::utf8FromWide(target)), 0);
+      log(fmt::format("DemoVault: \"{}\" did not read back as written.", text::utf8_from_wide(target)), 0);
       return Failed;
     }
   }
-  log(fmt::format("DemoVault: restored \"{}\".", demo::utf8FromWide(target)), 0);
+  log(fmt::format("DemoVault: restored \"{}\".", text::utf8_from_wide(target)), 0);
   return Decrypted;
 }
 

@@ -14,7 +14,6 @@
 
 namespace keyloom_test {
 
-std::string utf8(const std::wstring& text);
 std::string initLine(const InitParams& params);
 std::string optionsText(const std::vector<OptionChoice>& options);
 

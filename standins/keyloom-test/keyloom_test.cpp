@@ -16,6 +16,7 @@
 #include "call_record.h"
 #include "engine/library_abi.h"
 #include "test_config.h"
+#include "text/encodings.h"
 
 // Variants of this library built without one export (KEYLOOM_TEST_WITHOUT_<name>) test the binding.
 #define KEYLOOM_EXPORT __declspec(dllexport)
@@ -53,14 +54,6 @@ std::wstring modulePath() {
   return path;
 }
 
-std::wstring wideFromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
 std::string readText(const std::wstring& path) {
   std::string text;
   if (FILE* file = _wfopen(path.c_str(), L"rb")) {
@@ -84,7 +77,7 @@ const Config& config() {
 void record(const std::string& line) {
   if (config().recordPath == "none") return;  // benchmarks measure the tool, not this file
   static const std::wstring path =
-      config().recordPath.empty() ? modulePath() + L".record" : wideFromUtf8(config().recordPath);
+      config().recordPath.empty() ? modulePath() + L".record" : text::wide_from_utf8(config().recordPath);
   if (FILE* file = _wfopen(path.c_str(), L"ab")) {
     std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);
@@ -141,8 +134,8 @@ EXPORT_INIT bool Init(InitParams* params, std::string* errorText) {
 }
 
 EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* file) {
-  const std::string path = keyloom_test::utf8(file->native());
-  const std::string name = keyloom_test::utf8(file->filename().native());
+  const std::string path = text::utf8_from_wide(file->native());
+  const std::string name = text::utf8_from_wide(file->filename().native());
   record("Begin\t" + path);
   const int32_t delay = keyloom_test::firstMatch(config().delays, name, 0);
   if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));

@@ -11,6 +11,7 @@ using json = nlohmann::ordered_json;
 #include <string>
 
 #include "host/sciter_abi.h"
+#include "text/encodings.h"
 
 namespace standin {
 
@@ -38,7 +39,7 @@ json value_to_json(const VALUE* v);
 void value_from_json(VALUE* v, const json& j);
 void value_set_error(VALUE* v, const std::wstring& text);
 
-std::string utf8_from_wide(std::wstring_view w);
-std::wstring wide_from_utf8(std::string_view s);
+using text::utf8_from_wide;
+using text::wide_from_utf8;
 
 }  // namespace standin

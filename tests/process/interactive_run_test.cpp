@@ -133,6 +133,61 @@ TEST(InteractiveRun, AFolderThatCannotBeOpenedEndsOnTheFailureStep) {
   EXPECT_TRUE(explained) << result.log;
 }
 
+// Closing the window mid-run, by the page's close button (which asks for a stop first) or by the system
+// (the close alone): the file in hand is finished, no other file begins, the library is finished, and only
+// then does the process end, with the message loop's result. The window is gone, so the end of the run
+// is shown nowhere.
+struct ClosingCase {
+  const char* name;
+  const char* closing;  // scenario lines, run while the first file is in hand
+  bool stopLine;
+};
+
+class ClosingMidRun : public testing::TestWithParam<ClosingCase> {};
+
+TEST_P(ClosingMidRun, FinishesTheFileInHandAndTheLibraryBeforeTheProcessEnds) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.kyl", "c.kyl", "d.kyl"});
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + GetParam().closing,
+                                      .library_config = "result=*,1\ndelay=*,1500\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u) << "the message loop's result";
+
+  const auto begun = library_calls_named(result, "Begin");
+  const auto done = library_calls_named(result, "DecryptSingleFile");
+  EXPECT_EQ(begun.size(), 1u) << "no file begins once the window is gone";
+  ASSERT_EQ(done.size(), begun.size()) << "the file in hand was finished";
+  EXPECT_EQ(done[0].substr(done[0].rfind('\t')), "\t1");
+  ASSERT_FALSE(result.library_calls().empty());
+  EXPECT_EQ(result.library_calls().back(), "Finish");
+  int left = 0;
+  for (const auto& name : {"a.kyl", "b.kyl", "c.kyl", "d.kyl"}) left += fs::exists(box.files_dir() / name);
+  EXPECT_EQ(left, 3) << "the decrypted file was removed before the process ended";
+
+  const auto messages = result.log_messages();
+  EXPECT_EQ(contains(messages, kStopLine), GetParam().stopLine);
+  EXPECT_TRUE(contains(messages, "The decryption process has ended.")) << result.log;
+  EXPECT_TRUE(page_args(result, "setFinalMessage").empty());
+  EXPECT_TRUE(page_args(result, "showFinalStep").empty());
+  const int destroyed = result.index_of("WindowDestroyed");
+  ASSERT_GE(destroyed, 0);
+  int calledAfter = 0, refusedAfter = 0;
+  for (size_t i = static_cast<size_t>(destroyed); i < result.journal.size(); ++i) {
+    calledAfter += result.journal[i].call == "SciterCall";
+    refusedAfter += result.journal[i].call == "SciterCallRefused";
+  }
+  EXPECT_EQ(calledAfter, refusedAfter) << "nothing reaches a page that is gone";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ClosingMidRun,
+    testing::Values(ClosingCase{"close_button", "on call setProgressInfo#2 native StopDecryption\n"
+                                                "on call setProgressInfo#2 close\n",
+                                true},
+                    ClosingCase{"system_close", "on call setProgressInfo#2 close\n", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct PageFault {
   const char* name;
   const char* scenario;  // the failing page function

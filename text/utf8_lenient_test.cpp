@@ -1,6 +1,6 @@
-#include "host/utf8_decode.h"
-
 #include <gtest/gtest.h>
+
+#include "text/encodings.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ struct Case {
 
 class Utf8Decode : public testing::TestWithParam<Case> {};
 
-TEST_P(Utf8Decode, DecodesLeniently) { EXPECT_EQ(decode_utf8_lenient(GetParam().input), GetParam().expected); }
+TEST_P(Utf8Decode, DecodesLeniently) { EXPECT_EQ(text::decode_utf8_lenient(GetParam().input), GetParam().expected); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Utf8Decode,

@@ -1,6 +1,8 @@
-#include "host/utf8_decode.h"
-
 #include <cstdint>
+
+#include "text/encodings.h"
+
+namespace text {
 
 std::u16string decode_utf8_lenient(std::string_view bytes) {
   std::u16string out;
@@ -58,3 +60,5 @@ std::u16string decode_utf8_lenient(std::string_view bytes) {
   }
   return out;
 }
+
+}  // namespace text

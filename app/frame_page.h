@@ -1,0 +1,54 @@
+// The engine's page, served by the main window: each typed call of the engine becomes a call of the page
+// script's function of the same name through call_page_function. Once the window is closed the calls do
+// nothing, so a run that still ends shows nothing.
+#pragma once
+
+#include <atomic>
+#include <initializer_list>
+
+#include "engine/run_page.h"
+#include "host/asset.h"
+#include "host/frame.h"
+#include "host/value.h"
+
+class FramePage : public RunPage {
+ public:
+  explicit FramePage(sciter::om::hasset<frame> window) : window_(std::move(window)) {}
+
+  const frame* target() const { return window_.get(); }
+  // From now on no call reaches the page.
+  void markClosed() { closed_ = true; }
+  bool closed() const { return closed_.load(); }
+
+  void disableScanPath() override;
+  void disableTestPath() override;
+  void disableBackup() override;
+  void disableWholeScan() override;
+  void disableOverwrite() override;
+  void disableAdvancedOptions() override;
+  void addOptions(const std::vector<ToolOption>& options) override;
+  void setRansomwareName(const char* ansiName) override;
+  void setToolDescription(const char* ansiDescription) override;
+
+  std::wstring getEncryptedPath() override;
+  std::wstring getTestPath() override;
+  std::vector<OptionChoice> getOptions() override;
+
+  void setProgressInfo(std::string_view utf8Text) override;
+  void setFinalMessage(std::string_view text, TextEncoding encoding) override;
+  void setLogPath() override;
+  void showFinalStep(bool success) override;
+
+  // Part of silent mode, not of the engine: the page switches to its progress step.
+  void showDecryptionStep();
+
+ private:
+  sciter::value call(const char* name, std::initializer_list<sciter::value> args = {});
+
+  sciter::om::hasset<frame> window_;  // a counted reference, kept for the life of the process
+  std::atomic<bool> closed_{false};
+};
+
+// The process's one page, made on first call from the main window (later calls ignore the argument);
+// never destroyed.
+FramePage& main_page(const sciter::om::hasset<frame>& window = {});

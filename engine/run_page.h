@@ -1,0 +1,40 @@
+// The page as the decryption engine sees it: the functions of the window's script that the tool
+// information and a run call, as typed calls. Whoever owns the window implements them; any call may raise
+// std::runtime_error when the script rejects it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/library_abi.h"
+
+// How the bytes of a text handed to the page are to be read.
+enum class TextEncoding { Ansi, Utf8 };
+
+class RunPage {
+ public:
+  virtual ~RunPage() = default;
+
+  // The library's features and options on the settings step.
+  virtual void disableScanPath() = 0;
+  virtual void disableTestPath() = 0;
+  virtual void disableBackup() = 0;
+  virtual void disableWholeScan() = 0;
+  virtual void disableOverwrite() = 0;
+  virtual void disableAdvancedOptions() = 0;
+  virtual void addOptions(const std::vector<ToolOption>& options) = 0;
+  virtual void setRansomwareName(const char* ansiName) = 0;  // null: empty
+  virtual void setToolDescription(const char* ansiDescription) = 0;
+
+  // The settings of a run that the page started.
+  virtual std::wstring getEncryptedPath() = 0;
+  virtual std::wstring getTestPath() = 0;
+  virtual std::vector<OptionChoice> getOptions() = 0;
+
+  // Progress and outcome.
+  virtual void setProgressInfo(std::string_view utf8Text) = 0;
+  virtual void setFinalMessage(std::string_view text, TextEncoding encoding) = 0;
+  virtual void setLogPath() = 0;  // the log file's full path, which the page's owner knows
+  virtual void showFinalStep(bool success) = 0;
+};

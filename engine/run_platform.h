@@ -1,0 +1,44 @@
+// What a run needs from the machine: listing a root, the type of a drive, removing a file. The system's
+// own answers are in system_platform.cpp; tests hand a run their own.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct WalkEntry {
+  enum Kind {
+    RegularFile,  // handed to the library
+    Other,        // folder, directory link, dangling link: nothing to do
+    Unreadable,   // a link whose target could not be examined; error holds the system error code
+  };
+  std::wstring path;  // the root joined with the relative names
+  Kind kind = Other;
+  uint32_t error = 0;
+};
+
+// Depth-first listing of everything under one root.
+class EntryWalk {
+ public:
+  virtual ~EntryWalk() = default;
+  // Opens the root; false with the system error code when it does not exist or cannot be listed.
+  virtual bool open(const std::wstring& root, uint32_t& error) = 0;
+  // The next entry; false at the end of the listing or when the listing broke (see brokenBy).
+  virtual bool next(WalkEntry& entry) = 0;
+  // Nonzero when the listing ended on an error instead of its end.
+  virtual uint32_t brokenBy() const = 0;
+};
+
+class RunPlatform {
+ public:
+  virtual ~RunPlatform() = default;
+  virtual std::unique_ptr<EntryWalk> newWalk() = 0;
+  // The GetDriveTypeW answer for a root such as "C:\" (values in drive_roots.h).
+  virtual unsigned driveType(const std::wstring& root) = 0;
+  // Errors are not reported: a file that cannot be removed stays.
+  virtual void removeFile(const std::wstring& path) = 0;
+  virtual std::string systemMessage(uint32_t code) = 0;  // ANSI code page
+};
+
+// The machine the program runs on.
+RunPlatform& systemPlatform();

@@ -1,0 +1,571 @@
+// The run's decisions, in-process: a Decryptor of the test's own with a fake page, a fake library and a
+// fake machine. Nothing here touches the file system or a window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "engine/decryptor.h"
+#include "engine/drive_roots.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The library's exports and the log are plain function pointers, so their fakes reach the current test's
+// state through these.
+struct FakeLibrary {
+  std::map<std::wstring, int32_t> results;  // by path; files not named answer NotEncrypted
+  bool initSucceeds = true;
+  std::string initError;
+  std::function<void()> duringInit;
+  std::function<void(const std::wstring& path)> duringFile;  // a stop, a closing window, an error
+  std::mutex lock;
+  Lines calls;  // "Init", "File <path>", "Finish"
+  Lines log;    // "Info: <message>", "Debug: <message>"
+
+  void record(Lines& to, std::string line) {
+    std::lock_guard guard(lock);
+    to.push_back(std::move(line));
+  }
+};
+FakeLibrary* library = nullptr;
+
+std::string narrow(const std::wstring& wide) { return std::string(wide.begin(), wide.end()); }
+
+ToolInfo* infoToPublish = nullptr;
+bool fakeGetInfo(ToolInfo* info) {
+  *info = *infoToPublish;
+  return true;
+}
+
+bool fakeInit(InitParams* params, std::string* errorText) {
+  library->record(library->calls, "Init");
+  if (params->log) params->log("the library's own line", Info);
+  if (library->duringInit) library->duringInit();
+  if (!library->initSucceeds) *errorText = library->initError;
+  return library->initSucceeds;
+}
+
+int32_t fakeDecryptSingleFile(const std::filesystem::path* file) {
+  library->record(library->calls, "File " + narrow(file->native()));
+  if (library->duringFile) library->duringFile(file->native());
+  const auto found = library->results.find(file->native());
+  return found == library->results.end() ? NotEncrypted : found->second;
+}
+
+bool fakeFinish() {
+  library->record(library->calls, "Finish");
+  return true;
+}
+
+void fakeLog(std::string_view message, int level) {
+  const char* word = level == Info ? "Info: " : level == Debug ? "Debug: " : "Other: ";
+  library->record(library->log, word + std::string(message));
+}
+
+class FakePage : public RunPage {
+ public:
+  std::wstring encryptedPath;
+  std::vector<OptionChoice> options;
+  std::string failing;  // the page function whose script rejects every call
+
+  Lines calls() {
+    std::lock_guard guard(lock_);
+    return calls_;
+  }
+  // The calls that end a run: everything but the counters.
+  Lines endCalls() {
+    Lines out;
+    for (const std::string& c : calls()) {
+      if (c.rfind("setProgressInfo", 0) != 0) out.push_back(c);
+    }
+    return out;
+  }
+
+  void disableScanPath() override { record("disableScanPath"); }
+  void disableTestPath() override { record("disableTestPath"); }
+  void disableBackup() override { record("disableBackup"); }
+  void disableWholeScan() override { record("disableWholeScan"); }
+  void disableOverwrite() override { record("disableOverwrite"); }
+  void disableAdvancedOptions() override { record("disableAdvancedOptions"); }
+  void addOptions(const std::vector<ToolOption>& list) override {
+    record("addOptions " + std::to_string(list.size()));
+  }
+  void setRansomwareName(const char* name) override { record(std::string("setRansomwareName ") + (name ? name : "")); }
+  void setToolDescription(const char* text) override {
+    record(std::string("setToolDescription ") + (text ? text : ""));
+  }
+  std::wstring getEncryptedPath() override {
+    record("getEncryptedPath");
+    return encryptedPath;
+  }
+  std::wstring getTestPath() override {
+    record("getTestPath");
+    return L"";
+  }
+  std::vector<OptionChoice> getOptions() override {
+    record("getOptions");
+    return options;
+  }
+  void setProgressInfo(std::string_view text) override { record("setProgressInfo " + std::string(text)); }
+  void setFinalMessage(std::string_view text, TextEncoding encoding) override {
+    record(std::string("setFinalMessage ") + (encoding == TextEncoding::Utf8 ? "utf8 " : "ansi ") + std::string(text));
+  }
+  void setLogPath() override { record("setLogPath"); }
+  void showFinalStep(bool success) override { record(success ? "showFinalStep success" : "showFinalStep failure"); }
+
+ private:
+  void record(const std::string& call) {
+    {
+      std::lock_guard guard(lock_);
+      calls_.push_back(call);
+    }
+    if (call.rfind(failing, 0) == 0 && !failing.empty()) throw std::runtime_error("script said no");
+  }
+  std::mutex lock_;
+  Lines calls_;
+};
+
+class FakeWalk : public EntryWalk {
+ public:
+  explicit FakeWalk(const std::map<std::wstring, std::vector<WalkEntry>>& trees) : trees_(trees) {}
+  bool open(const std::wstring& root, uint32_t& error) override {
+    const auto found = trees_.find(root);
+    if (found == trees_.end()) {
+      error = 3;
+      return false;
+    }
+    entries_ = found->second;
+    return true;
+  }
+  bool next(WalkEntry& entry) override {
+    if (next_ >= entries_.size()) return false;
+    entry = entries_[next_++];
+    return true;
+  }
+  uint32_t brokenBy() const override { return 0; }
+
+ private:
+  const std::map<std::wstring, std::vector<WalkEntry>>& trees_;
+  std::vector<WalkEntry> entries_;
+  size_t next_ = 0;
+};
+
+class FakeMachine : public RunPlatform {
+ public:
+  std::map<std::wstring, std::vector<WalkEntry>> trees;  // by root
+  std::map<wchar_t, unsigned> driveTypes;                // letters not named have no root
+  Lines walked, removed;
+
+  // A folder of regular files, with the library's answer for each.
+  void folder(const std::wstring& root, const std::vector<int32_t>& results) {
+    auto& entries = trees[root];
+    for (size_t i = 0; i < results.size(); ++i) {
+      const std::wstring path = root + L"\\file" + std::to_wstring(i);
+      entries.push_back({path, WalkEntry::RegularFile, 0});
+      library->results[path] = results[i];
+    }
+  }
+
+  std::unique_ptr<EntryWalk> newWalk() override { return std::make_unique<RecordingWalk>(*this); }
+  unsigned driveType(const std::wstring& root) override {
+    const auto found = driveTypes.find(root[0]);
+    return found == driveTypes.end() ? unsigned{DriveNoRoot} : found->second;
+  }
+  void removeFile(const std::wstring& path) override { removed.push_back(narrow(path)); }
+  std::string systemMessage(uint32_t code) override { return "system error " + std::to_string(code); }
+
+ private:
+  struct RecordingWalk : FakeWalk {
+    explicit RecordingWalk(FakeMachine& machine) : FakeWalk(machine.trees), machine_(machine) {}
+    bool open(const std::wstring& root, uint32_t& error) override {
+      machine_.walked.push_back(narrow(root));
+      return FakeWalk::open(root, error);
+    }
+    FakeMachine& machine_;
+  };
+};
+
+// Waits, polling, for something another thread does; fails the test instead of hanging.
+void waitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 500 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(done());
+}
+
+// A Decryptor that talks to the fakes only.
+void connectFakes(Decryptor& d, RunPage& page, RunPlatform& machine) {
+  d.window = &page;
+  d.log = &fakeLog;
+  d.init = &fakeInit;
+  d.decryptSingleFile = &fakeDecryptSingleFile;
+  d.finish = &fakeFinish;
+  d.platform = &machine;
+}
+
+// A silent run over the folder; returns once it has ended.
+void runSilently(Decryptor& d, const std::wstring& folder, std::vector<OptionChoice> options) {
+  d.startRun(std::make_unique<RunSettings>(RunSettings{folder, L"", std::move(options)}));
+  d.run.wait();
+}
+
+Lines infoLinesOf(const FakeLibrary& library) {
+  Lines out;
+  for (const std::string& line : library.log) {
+    if (line.rfind("Info: ", 0) == 0) out.push_back(line.substr(6));
+  }
+  return out;
+}
+
+constexpr const char* kEnded = "The decryption process has ended.";
+constexpr const char* kStopLine =
+    "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...";
+const std::wstring kFolder = L"D:\\victim";
+
+class Run : public testing::Test {
+ protected:
+  void SetUp() override {
+    library = &lib;
+    connectFakes(decryptor, page, machine);
+  }
+  void TearDown() override {
+    decryptor.run.wait();
+    library = nullptr;
+  }
+
+  // A silent run over the folder with the given options; returns once it has ended.
+  void runOver(const std::wstring& folder, std::vector<OptionChoice> options = {{true, OptionBackup}}) {
+    runSilently(decryptor, folder, std::move(options));
+  }
+  Lines files() {
+    Lines out;
+    for (const std::string& call : lib.calls) {
+      if (call.rfind("File ", 0) == 0) out.push_back(call.substr(5));
+    }
+    return out;
+  }
+  Lines infoLines() { return infoLinesOf(lib); }
+  bool logged(const std::string& part) {
+    for (const std::string& line : lib.log) {
+      if (line.find(part) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+  FakeLibrary lib;
+  FakePage page;
+  FakeMachine machine;
+  Decryptor decryptor;
+};
+
+TEST_F(Run, OutcomeTable) {
+  const struct {
+    const char* name;
+    std::vector<int32_t> results;  // in the order the walk meets the files
+    const char* message;
+    bool logPath, success;
+    size_t offered;  // a full disk ends the root
+  } cases[] = {
+      {"nothing encrypted", {0, 0}, "Scan finished, no encrypted files have been found!", false, true, 2},
+      {"empty folder", {}, "Scan finished, no encrypted files have been found!", false, true, 0},
+      {"decrypted", {1, 0, 1}, "The threat is gone!", false, true, 3},
+      {"disk full ends the root", {1, 2, 1}, "The recovery process has been stopped due to insufficient disk space.",
+       true, false, 2},
+      {"some failed", {1, 3, 1, 3, 0},
+       "The recovery process has failed for some files. Only 2 from 4 files were decrypted.", true, false, 5},
+      {"failure outranks a later full disk", {3, 1, 2, 1},
+       "The recovery process has failed for some files. Only 1 from 3 files were decrypted.", true, false, 3},
+      {"all failed", {3, 0, 3}, "Your files couldn't be decrypted", true, false, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLibrary fresh;
+    library = &fresh;
+    FakePage freshPage;
+    FakeMachine freshMachine;
+    freshMachine.folder(kFolder, c.results);
+    Decryptor d;
+    connectFakes(d, freshPage, freshMachine);
+    runSilently(d, kFolder, {{true, OptionBackup}});
+
+    EXPECT_EQ(infoLinesOf(fresh), (Lines{"the library's own line", "Scanning system...", kEnded, c.message}));
+    Lines expected = {std::string("setFinalMessage ansi ") + c.message};
+    if (c.logPath) expected.push_back("setLogPath");
+    expected.push_back(c.success ? "showFinalStep success" : "showFinalStep failure");
+    EXPECT_EQ(freshPage.endCalls(), expected);
+    ASSERT_FALSE(fresh.calls.empty());
+    EXPECT_EQ(fresh.calls.front(), "Init");
+    EXPECT_EQ(fresh.calls.back(), "Finish");
+    EXPECT_EQ(fresh.calls.size(), c.offered + 2);
+    EXPECT_EQ(d.run.phase(), RunPhase::Finished);
+    EXPECT_TRUE(d.stopped);
+  }
+  library = &lib;
+}
+
+TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
+  const struct {
+    const char* name;
+    std::vector<OptionChoice> options;
+    Lines removed;
+  } cases[] = {
+      {"backup checked", {{true, OptionBackup}, {false, OptionWholeScan}}, {}},
+      {"backup unchecked",
+       {{false, OptionWholeScan}, {false, OptionBackup}},
+       {"D:\\victim\\file0", "D:\\victim\\file3"}},
+      {"no backup choice", {{true, 10}}, {"D:\\victim\\file0", "D:\\victim\\file3"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    machine = FakeMachine();
+    machine.folder(kFolder, {1, 0, 3, 1});
+    Decryptor d;
+    connectFakes(d, page, machine);
+    runSilently(d, kFolder, c.options);
+    EXPECT_EQ(machine.removed, c.removed);
+  }
+}
+
+TEST_F(Run, WholeSystemScansEligibleDrivesInLetterOrderAndAFullDiskEndsOnlyItsRoot) {
+  machine.driveTypes = {{L'A', DriveFixed}, {L'C', DriveFixed},  {L'D', DriveCdRom},  {L'E', DriveRemovable},
+                        {L'F', DriveUnknown}, {L'H', DriveRemote}, {L'Y', DriveRamDisk}};
+  for (const wchar_t* root : {L"\\\\?\\H:\\", L"\\\\?\\Y:\\"}) machine.folder(root, {});
+  machine.folder(L"\\\\?\\C:\\", {2, 1});
+  machine.folder(L"\\\\?\\E:\\", {1});
+  runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
+  EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\", "\\\\?\\E:\\", "\\\\?\\H:\\", "\\\\?\\Y:\\"}));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0", "\\\\?\\E:\\\\file0"}));
+  EXPECT_EQ(page.endCalls().front(),
+            "setFinalMessage ansi The recovery process has been stopped due to insufficient disk space.");
+}
+
+TEST_F(Run, TheFirstWholeScanChoiceDecidesBetweenDrivesAndTheScanPath) {
+  const struct {
+    const char* name;
+    std::vector<OptionChoice> options;
+    Lines walked;
+  } cases[] = {
+      {"checked", {{true, OptionWholeScan}, {false, OptionWholeScan}}, {"\\\\?\\C:\\"}},
+      {"unchecked", {{false, OptionWholeScan}, {true, OptionWholeScan}}, {"D:\\victim"}},
+      {"absent", {{true, OptionBackup}}, {"D:\\victim"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    machine = FakeMachine();
+    machine.driveTypes = {{L'C', DriveFixed}};
+    machine.folder(L"\\\\?\\C:\\", {});
+    machine.folder(kFolder, {});
+    Decryptor d;
+    connectFakes(d, page, machine);
+    runSilently(d, kFolder, c.options);
+    EXPECT_EQ(machine.walked, c.walked);
+  }
+}
+
+TEST_F(Run, AStopFinishesTheFileInHandAndTakesEffectBeforeTheNextEntry) {
+  machine.folder(kFolder, {1, 1, 1, 1});
+  lib.duringFile = [this](const std::wstring& path) {
+    if (path.ends_with(L"file1")) decryptor.requestStop();
+  };
+  runOver(kFolder);
+  EXPECT_EQ(files(), (Lines{"D:\\victim\\file0", "D:\\victim\\file1"}));
+  EXPECT_EQ(lib.calls.back(), "Finish");
+  const Lines info = infoLines();
+  EXPECT_EQ(Lines(info.end() - 3, info.end()), (Lines{kStopLine, kEnded, "The threat is gone!"}));
+  EXPECT_EQ(page.endCalls(), (Lines{"setFinalMessage ansi The threat is gone!", "showFinalStep success"}));
+  decryptor.requestStop();
+  EXPECT_EQ(infoLines().size(), info.size()) << "a stop after the end changes nothing";
+}
+
+TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
+  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveFixed}};
+  machine.folder(L"\\\\?\\C:\\", {1, 1});
+  machine.folder(L"\\\\?\\E:\\", {1});
+  lib.duringFile = [this](const std::wstring&) { decryptor.requestStop(); };
+  runOver(kFolder, {{true, OptionWholeScan}});
+  EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\"}));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0"}));
+  EXPECT_EQ(lib.calls.back(), "Finish");
+}
+
+TEST_F(Run, OneRunPerProcess) {
+  machine.folder(kFolder, {0});
+  bool secondStartAnswered = false;
+  lib.duringFile = [&](const std::wstring&) {
+    decryptor.startRun();  // while running
+    secondStartAnswered = true;
+  };
+  runOver(kFolder);
+  decryptor.startRun();  // after the end
+  decryptor.run.wait();
+  EXPECT_TRUE(secondStartAnswered);
+  EXPECT_EQ(std::count(lib.calls.begin(), lib.calls.end(), "Init"), 1);
+  EXPECT_EQ(std::count(lib.calls.begin(), lib.calls.end(), "Finish"), 1);
+  EXPECT_EQ(std::count(lib.log.begin(), lib.log.end(),
+                       "Debug: A decryption run was already started; the new request is ignored."),
+            2);
+}
+
+TEST_F(Run, InitFailureShowsTheLibraryMessageOrAFixedOneAndSkipsFinish) {
+  for (const std::string& error : {std::string("Key not found \xC3\xA9"), std::string()}) {
+    SCOPED_TRACE(error);
+    FakeLibrary fresh;
+    fresh.initSucceeds = false;
+    fresh.initError = error;
+    library = &fresh;
+    FakePage freshPage;
+    Decryptor d;
+    connectFakes(d, freshPage, machine);
+    runSilently(d, kFolder, {});
+    const std::string shown = error.empty() ? "Initialization failed." : error;
+    EXPECT_EQ(freshPage.calls(), (Lines{"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"}));
+    EXPECT_EQ(fresh.calls, Lines{"Init"});
+    EXPECT_EQ(fresh.log, Lines{"Info: the library's own line"}) << "the tool logs nothing on this path";
+    d.requestStop();
+    EXPECT_EQ(fresh.log.size(), 1u);
+  }
+  library = &lib;
+}
+
+TEST_F(Run, EveryOtherEndGoesThroughTheSameReport) {
+  const struct {
+    const char* name;
+    std::string failing;  // the page function that the script rejects
+    std::wstring scanPath;
+    Lines info;            // the last Info lines
+    Lines pageCalls;       // every call but the counters
+    bool finished;
+  } cases[] = {
+      {"settings unreadable", "getEncryptedPath", kFolder,
+       {kEnded, "The decryption process has failed because of an unexpected error."},
+       {"getEncryptedPath", "setFinalMessage ansi The decryption process has failed because of an unexpected error.",
+        "setLogPath", "showFinalStep failure"},
+       false},
+      {"final message rejected", "setFinalMessage", kFolder,
+       {kEnded, "The threat is gone!", kEnded, "The decryption process has failed because of an unexpected error."},
+       {"getEncryptedPath", "getTestPath", "getOptions", "setFinalMessage ansi The threat is gone!",
+        "setFinalMessage ansi The decryption process has failed because of an unexpected error.", "setLogPath",
+        "showFinalStep failure"},
+       true},
+      {"progress rejected", "setProgressInfo", kFolder,
+       {kEnded, "The decryption process was ended because its progress could not be shown."},
+       {"getEncryptedPath", "getTestPath", "getOptions",
+        "setFinalMessage ansi The decryption process was ended because its progress could not be shown.", "setLogPath",
+        "showFinalStep failure"},
+       true},
+      {"nothing to scan", "", L"",
+       {kEnded, "No folder to scan was given and the scan of the entire system was not chosen."},
+       {"getEncryptedPath", "getTestPath", "getOptions",
+        "setFinalMessage ansi No folder to scan was given and the scan of the entire system was not chosen.",
+        "setLogPath", "showFinalStep failure"},
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLibrary fresh;
+    library = &fresh;
+    FakePage freshPage;
+    freshPage.failing = c.failing;
+    freshPage.encryptedPath = c.scanPath;
+    FakeMachine freshMachine;
+    freshMachine.folder(kFolder, {1});
+    // A slow file gives the progress thread time to report, and to fail.
+    fresh.duringFile = [](const std::wstring&) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+    Decryptor d;
+    connectFakes(d, freshPage, freshMachine);
+    d.startRun();
+    d.run.wait();
+    const Lines info = infoLinesOf(fresh);
+    ASSERT_GE(info.size(), c.info.size());
+    EXPECT_EQ(Lines(info.end() - static_cast<long>(c.info.size()), info.end()), c.info);
+    EXPECT_EQ(freshPage.endCalls(), c.pageCalls);
+    EXPECT_EQ(std::count(fresh.calls.begin(), fresh.calls.end(), "Finish"), c.finished ? 1 : 0);
+    if (c.finished) EXPECT_EQ(fresh.calls.back(), "Finish");
+    EXPECT_EQ(d.run.phase(), RunPhase::Finished);
+  }
+  library = &lib;
+}
+
+TEST_F(Run, AClosedWindowEndsTheRunAfterTheFileInHandAndShowsNothingMore) {
+  machine.folder(kFolder, {1, 1, 1});
+  std::atomic<bool> inHand{false};
+  lib.duringFile = [&](const std::wstring&) {
+    inHand = true;
+    waitFor([this] { return decryptor.run.pageGone(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the rest of the file
+  };
+  decryptor.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{false, OptionBackup}}}));
+  waitFor([&] { return inHand.load(); });
+  const size_t callsBefore = page.endCalls().size();
+  int served = 0;
+  decryptor.windowClosed([&served] { ++served; });  // returns once the run has ended
+
+  EXPECT_EQ(decryptor.run.phase(), RunPhase::Finished);
+  EXPECT_EQ(files(), Lines{"D:\\victim\\file0"});
+  EXPECT_EQ(machine.removed, Lines{"D:\\victim\\file0"}) << "the file in hand was finished";
+  EXPECT_EQ(lib.calls.back(), "Finish");
+  EXPECT_EQ(page.endCalls().size(), callsBefore) << "no page call once the window is gone";
+  EXPECT_TRUE(logged("The window was closed during the run"));
+  EXPECT_GT(served, 0) << "the closing thread kept serving while the file in hand finished";
+}
+
+TEST_F(Run, AWindowClosedWhileTheRunStartsLeavesNothingScannedButFinishesTheLibrary) {
+  machine.folder(kFolder, {1});
+  std::atomic<bool> initializing{false};
+  lib.duringInit = [&] {
+    initializing = true;
+    waitFor([this] { return decryptor.run.pageGone(); });
+  };
+  decryptor.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {}}));
+  waitFor([&] { return initializing.load(); });
+  decryptor.windowClosed();
+  EXPECT_EQ(lib.calls, (Lines{"Init", "Finish"}));
+  EXPECT_TRUE(page.calls().empty());
+}
+
+TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
+  const Lines described = {"setRansomwareName Family", "setToolDescription About it"};
+  const auto with = [&described](Lines first) {
+    first.insert(first.end(), described.begin(), described.end());
+    return first;
+  };
+  const struct {
+    const char* name;
+    bool enabled;  // every feature flag
+    bool overwrite;
+    size_t options;
+    Lines calls;
+  } cases[] = {
+      {"everything offered", true, true, 1, with({"addOptions 1"})},
+      {"nothing offered", false, false, 0,
+       with({"disableScanPath", "disableTestPath", "disableBackup", "disableWholeScan", "disableOverwrite",
+             "disableAdvancedOptions"})},
+      {"only overwrite", false, true, 0,
+       with({"disableScanPath", "disableTestPath", "disableBackup", "disableWholeScan", "addOptions 0"})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolInfo info{};
+    info.name = "Family";
+    info.description = "About it";
+    info.scanPathEnabled = info.testPathEnabled = info.backupEnabled = info.wholeScanEnabled = c.enabled;
+    info.overwriteEnabled = c.overwrite;
+    info.options.assign(c.options, ToolOption{"Deep", nullptr, "Looks harder", nullptr, true, 10});
+    infoToPublish = &info;
+    FakePage freshPage;
+    Decryptor d;
+    connectFakes(d, freshPage, machine);
+    d.getInfo = &fakeGetInfo;
+    d.publishToolInfo();
+    EXPECT_EQ(freshPage.calls(), c.calls);
+    delete d.info;
+  }
+}
+
+}  // namespace

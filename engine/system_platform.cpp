@@ -1,0 +1,30 @@
+// The run's platform on the machine itself: the folder walk, the drive types, file removal.
+#include <windows.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/folder_walk.h"
+#include "engine/run_platform.h"
+
+namespace {
+
+class SystemPlatform : public RunPlatform {
+ public:
+  std::unique_ptr<EntryWalk> newWalk() override { return std::make_unique<FolderWalk>(); }
+  unsigned driveType(const std::wstring& root) override { return GetDriveTypeW(root.c_str()); }
+  void removeFile(const std::wstring& path) override {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(path), ignored);
+  }
+  std::string systemMessage(uint32_t code) override {
+    return std::system_category().message(static_cast<int>(code));
+  }
+};
+
+}  // namespace
+
+RunPlatform& systemPlatform() {
+  static SystemPlatform platform;
+  return platform;
+}

@@ -1,0 +1,54 @@
+// The strict conversions go through the system's converter, which knows every code page.
+#include <windows.h>
+
+#include "text/encodings.h"
+
+namespace text {
+namespace {
+
+std::wstring to_wide(UINT code_page, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int length = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(code_page, 0, bytes.data(), length, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(code_page, 0, bytes.data(), length, out.data(), n);
+  return out;
+}
+
+std::string to_bytes(UINT code_page, std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(code_page, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), length, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+std::wstring wide_from_utf8(std::string_view utf8) { return to_wide(CP_UTF8, utf8); }
+
+std::string utf8_from_wide(std::wstring_view wide) { return to_bytes(CP_UTF8, wide); }
+
+std::string oem_from_wide(std::wstring_view wide) { return to_bytes(CP_OEMCP, wide); }
+
+std::wstring wide_from_ansi(std::string_view ansi) {
+  return to_wide(CP_THREAD_ACP, ansi.substr(0, ansi.find('\0')));
+}
+
+std::string ansi_from_wide(std::wstring_view wide, bool* lossy) {
+  if (lossy) *lossy = false;
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  BOOL used_default = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, out.data(), n, nullptr, lossy ? &used_default : nullptr);
+  if (lossy) *lossy = used_default != FALSE;
+  return out;
+}
+
+}  // namespace text
