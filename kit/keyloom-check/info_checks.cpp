@@ -6,6 +6,7 @@
 #include <set>
 
 #include "rules.h"
+#include "text.h"
 
 namespace keyloom_check {
 namespace {
@@ -74,7 +75,7 @@ Row checkInfoTexts(const ToolInfo& info) {
     return row(rules::kInfoTexts, Status::Failed, join(problems) + "; the page shows these texts to the user");
   }
   return row(rules::kInfoTexts, Status::Passed,
-             fmt::format("name \"{}\", {} option(s) of its own", info.name, info.options.size()));
+             fmt::format("name \"{}\", {} option(s) of its own", shownText(info.name), info.options.size()));
 }
 
 Row checkOptionIds(const ToolInfo& info) {

@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
         Misbehaviour{"accepts_a_missing_test_folder", "flags=scan,test,backup,overwrite,whole\n",
                      {"init-missing-test-folder"}, "Init accepted a test folder that does not exist"},
         Misbehaviour{"error_text_not_utf8", "flags=scan,test\ninit=fail:Schl\xfc" "ssel fehlt\n",
-                     {"init-missing-test-folder", "init-valid"}, "the error text is not valid UTF-8"}),
+                     {"init-missing-test-folder", "init-valid"}, "the error text \"Schl\\xfcssel fehlt\" is not valid UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -323,6 +323,8 @@ TEST(Utf8, ValidAndInvalidSequences) {
   };
   for (const auto& c : cases) EXPECT_EQ(isValidUtf8(c.text), c.valid) << c.text;
   EXPECT_EQ(utf8FromWide(L"\u0444\u6587\U0001F511"), "\xd1\x84\xe6\x96\x87\xf0\x9f\x94\x91");
+  EXPECT_EQ(shownText("caf\xe9 \xc3\xa9"), "caf\\xe9 \\xc3\\xa9") << "one bad byte: the whole text is shown escaped";
+  EXPECT_EQ(shownText("caf\xc3\xa9"), "caf\xc3\xa9");
 }
 
 // --- the report from sessions' protocols ------------------------------------------------------------

@@ -165,7 +165,7 @@ void Session::runInfo() {
         r.detail = "Init refused but gave no error text: the user sees only \"Initialization failed.\"";
       } else if (!isValidUtf8(errorText)) {
         r.status = Status::Failed;
-        r.detail = "the error text is not valid UTF-8, and the page reads it as UTF-8";
+        r.detail = fmt::format("the error text \"{}\" is not valid UTF-8, and the page reads it as UTF-8", shownText(errorText));
       } else {
         r.detail = fmt::format("refused with \"{}\"", errorText);
       }
@@ -242,7 +242,7 @@ void Session::finishAndListen() {
     report(row(rules::kNoLogAfterFinish, Status::Failed,
                fmt::format("{} line(s) after Finish returned, the first \"{}\"; the tool's run is over by then and "
                            "the callback may no longer be used",
-                           late.size(), late.front())));
+                           late.size(), shownText(late.front()))));
   }
 }
 
@@ -281,7 +281,7 @@ void Session::runFiles() {
     std::string errorText;
     const bool returned = callInit(validParams(scan), accepted, errorText);
     if (!returned || !accepted) {
-      std::string detail = returned ? fmt::format("Init refused: \"{}\"", errorText)
+      std::string detail = returned ? fmt::format("Init refused: \"{}\"", shownText(errorText))
                                     : "Init did not return normally (see no-exceptions)";
       if (info_->testPathEnabled && settings_.testPath.empty()) {
         detail += "; the library asks for a test folder: give one with --test-path";

@@ -33,6 +33,22 @@ bool isValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string shownText(std::string_view text) {
+  if (isValidUtf8(text)) return std::string(text);
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      shown += c;
+    } else {
+      shown += "\\x";
+      shown += "0123456789abcdef"[byte >> 4];
+      shown += "0123456789abcdef"[byte & 0xF];
+    }
+  }
+  return shown;
+}
+
 std::string utf8FromWide(std::wstring_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
