@@ -39,6 +39,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+cd "$run"  # Wine starts in a folder it can reach: K:\
 # Re-made on every run: make-prefix keeps an existing prefix and only maps its drives anew.
 "$root/tools/wine/make-prefix" "$work/prefix" sealed k="$run"
 "$root/tools/wine/run" "$work/prefix" 'K:\keyloom-check.exe' "${args[@]}"
