@@ -272,6 +272,7 @@ void Session::runFiles() {
   const std::vector<ForeignFile> foreign =
       settings_.kind == SessionKind::Foreign ? foreignFiles(extensions) : std::vector<ForeignFile>{};
   plan(fileCheckIds(foreign, samples));
+  enter(rules::kInfoTexts);  // a GetInfo that crashes here is named as in the info session
   getInfo();
 
   std::thread worker([&] {
