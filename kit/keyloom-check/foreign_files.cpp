@@ -24,7 +24,10 @@ std::string textLines() {
 
 std::string extensionId(const std::wstring& extension, size_t count) {
   std::string id = std::string(rules::kForeignPrefix) + "extension";
-  if (count > 1) id += "-" + utf8FromWide(extension.substr(1));
+  if (count > 1) {
+    id += '-';
+    id += utf8FromWide(extension.substr(1));
+  }
   return id;
 }
 

@@ -28,7 +28,14 @@ struct Report {
 };
 
 Report check(const Sandbox& box, const std::vector<std::wstring>& args) {
+  // The checker keeps its work folder when a check fails; in the sandbox it goes when the test passes.
+  // The checker inherits the variables; this process gets its own back for the next sandbox.
+  const fs::path temp = fs::temp_directory_path();
+  SetEnvironmentVariableW(L"TMP", box.temp_dir().c_str());
+  SetEnvironmentVariableW(L"TEMP", box.temp_dir().c_str());
   const auto run = harness::run_program_output(L"keyloom-check.exe", args, box.root());
+  SetEnvironmentVariableW(L"TMP", temp.c_str());
+  SetEnvironmentVariableW(L"TEMP", temp.c_str());
   Report report{run.exit_code, run.output, {}};
   EXPECT_FALSE(run.timed_out);
   std::istringstream lines(run.output);
@@ -79,6 +86,7 @@ TEST(KeyloomCheck, PassesTheDemonstrationLibraryWithItsSamples) {
   }
   EXPECT_NE(report.text.find("clean copy written as letter.txt"), std::string::npos);
   EXPECT_FALSE(fs::exists(samples / "letter" / "encrypted" / "letter.txt")) << "the library never saw the samples";
+  EXPECT_TRUE(fs::is_empty(box.temp_dir())) << "after a pass the checker removes its work folder";
 }
 
 TEST(KeyloomCheck, PassesTheTemplateWithoutSamples) {
@@ -129,6 +137,7 @@ TEST_P(KeyloomCheckFaults, TheBrokenRuleIsNamed) {
   EXPECT_EQ(report.exit_code, m.failing.empty() ? 0u : 1u);
   EXPECT_NE(report.text.find(m.says), std::string::npos) << report.text;
   EXPECT_EQ(!report.with("NOT-RUN").empty(), m.crashes) << report.text;
+  EXPECT_EQ(fs::is_empty(box.temp_dir()), m.failing.empty()) << "a failure keeps the work folder for a look";
 }
 
 const std::string kRestoresDoc = "result=doc.enc,1\nalter=doc.enc,copy\n";
