@@ -1,5 +1,7 @@
 // Records and exports shared with the decryption library (Keyloom.dll). The library is built with the same
 // compiler and standard library as the tool: strings, vectors and paths cross the boundary by reference.
+// This header is the whole contract and stands on its own; the rules a library must keep, and why, are in
+// docs/library-authors.md of the tool's repository, and kit/keyloom-check checks a library against them.
 #pragma once
 
 #include <cstddef>
@@ -43,8 +45,10 @@ enum OptionId : uint32_t {
   OptionOverwrite = 3,  // replace previously decrypted files (the library's business only)
 };
 
+// One UTF-8 message without line end; level 0 Info, 1 Debug. Usable from Init until Finish returns.
 using LogCallback = void (*)(std::string_view message, int level);
 
+// Lives only during Init: a library copies what it keeps.
 struct InitParams {
   std::wstring scanPath;
   std::wstring testPath;
@@ -59,7 +63,8 @@ enum FileResult : int32_t {
   Failed = 3,
 };
 
-// Signatures of the four exports, resolved by name.
+// Signatures of the four exports, resolved by name (extern "C", default calling convention). Init's error
+// text is UTF-8; DecryptSingleFile returns a FileResult.
 using GetInfoFn = bool (*)(ToolInfo* info);
 using InitFn = bool (*)(InitParams* params, std::string* errorText);
 using DecryptSingleFileFn = int32_t (*)(const std::filesystem::path* file);
