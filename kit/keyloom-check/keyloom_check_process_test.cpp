@@ -49,6 +49,15 @@ Report check(const Sandbox& box, const std::vector<std::wstring>& args) {
   return report;
 }
 
+// The work folder a failing check left in the sandbox holds a read-only file, which the sandbox's own
+// clean-up cannot remove: clear the attributes first.
+void removeKeptWorkFolders(const Sandbox& box) {
+  for (const auto& entry : fs::recursive_directory_iterator(box.temp_dir())) {
+    SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  for (const auto& entry : fs::directory_iterator(box.temp_dir())) fs::remove_all(entry.path());
+}
+
 // Encrypts clean files with demo_encrypt and lays them out as the checker's samples: <case>\encrypted\ and
 // <case>\clean\, one file each. The pairs folder demo_encrypt writes is the library's test folder.
 void makeDemoSamples(const Sandbox& box, const fs::path& samples, const fs::path& pairs) {
@@ -103,6 +112,7 @@ TEST(KeyloomCheck, ALibraryMissingAnExportIsRefusedAtOnce) {
   const Report report = check(box, {(harness::bin_dir() / "keyloom-test-no-finish.dll").wstring()});
   EXPECT_EQ(report.exit_code, 1u);
   EXPECT_EQ(report.status, (std::map<std::string, std::string>{{"exports", "FAILED"}}));
+  removeKeptWorkFolders(box);
   EXPECT_NE(report.text.find("Finish is missing"), std::string::npos) << report.text;
 }
 
@@ -138,6 +148,7 @@ TEST_P(KeyloomCheckFaults, TheBrokenRuleIsNamed) {
   EXPECT_NE(report.text.find(m.says), std::string::npos) << report.text;
   EXPECT_EQ(!report.with("NOT-RUN").empty(), m.crashes) << report.text;
   EXPECT_EQ(fs::is_empty(box.temp_dir()), m.failing.empty()) << "a failure keeps the work folder for a look";
+  removeKeptWorkFolders(box);
 }
 
 const std::string kRestoresDoc = "result=doc.enc,1\nalter=doc.enc,copy\n";
