@@ -1,6 +1,9 @@
 // Records and exports shared with the decryption library (Keyloom.dll). The library is built with the same
 // compiler and standard library as the tool: strings, vectors and paths cross the boundary by reference.
 //
+// This header is the whole contract and stands on its own; the rules a library must keep, and why, are in
+// docs/library-authors.md of the tool's repository, and kit/keyloom-check checks a library against them.
+//
 // Texts and their encodings: the names and descriptions of ToolInfo and ToolOption are 8-bit text in the
 // ANSI code page; the paths of InitParams and DecryptSingleFile are UTF-16; the error text that Init fills
 // is UTF-8; a message passed to LogCallback is opaque bytes for the log file and read as UTF-8 when it is
@@ -54,8 +57,11 @@ enum LogLevel : int {
   Debug = 1,  // start-up, library binding, command line; the log file only
 };
 
+// One message without line end, UTF-8 (bytes for the log file, read as UTF-8 on the page), with a
+// LogLevel. Usable from Init until Finish returns.
 using LogCallback = void (*)(std::string_view message, int level);
 
+// Lives only during Init: a library copies what it keeps.
 struct InitParams {
   std::wstring scanPath;  // UTF-16
   std::wstring testPath;  // UTF-16
@@ -70,7 +76,8 @@ enum FileResult : int32_t {
   Failed = 3,
 };
 
-// Signatures of the four exports, resolved by name.
+// Signatures of the four exports, resolved by name (extern "C", default calling convention). Init's error
+// text is UTF-8; DecryptSingleFile returns a FileResult.
 using GetInfoFn = bool (*)(ToolInfo* info);
 using InitFn = bool (*)(InitParams* params, std::string* errorText);  // errorText: UTF-8
 using DecryptSingleFileFn = int32_t (*)(const std::filesystem::path* file);

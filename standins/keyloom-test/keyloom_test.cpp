@@ -106,6 +106,30 @@ Published& published() {
   return *kept;
 }
 
+// What Init received, kept the way a faulty library keeps it: the pointer, not a copy (useInitParams).
+InitParams* initParams = nullptr;
+// Init's callback, kept by copy as the contract allows, for the line Finish leaves behind (finishLog).
+LogCallback initLog = nullptr;
+
+void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& file) {
+  std::error_code ignored;
+  switch (rule.action) {
+    case keyloom_test::AlterRule::Copy:
+      std::filesystem::copy_file(file, file.native() + L".restored", std::filesystem::copy_options::overwrite_existing,
+                                 ignored);
+      break;
+    case keyloom_test::AlterRule::Delete:
+      std::filesystem::remove(file, ignored);
+      break;
+    case keyloom_test::AlterRule::Overwrite:
+      if (FILE* out = _wfopen(file.c_str(), L"wb")) {
+        std::fputs("overwritten by the test library", out);
+        std::fclose(out);
+      }
+      break;
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -126,6 +150,8 @@ EXPORT_GETINFO bool GetInfo(ToolInfo* info) {
 
 EXPORT_INIT bool Init(InitParams* params, std::string* errorText) {
   record(keyloom_test::initLine(*params));
+  initParams = params;
+  initLog = params->log;
   for (const auto& line : config().initLog) {
     if (params->log) params->log(line.message, line.level);
   }
@@ -145,6 +171,14 @@ EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* 
       throw std::runtime_error("test library failure");
     }
   }
+  for (const std::string& pattern : config().staleParams) {
+    if (keyloom_test::matchesPattern(pattern, name) && initParams && initParams->log) {
+      initParams->log("test library: the test path is " + keyloom_test::utf8(initParams->testPath), 1);
+    }
+  }
+  for (const auto& rule : config().alterations) {
+    if (keyloom_test::matchesPattern(rule.pattern, name)) alter(rule, *file);
+  }
   const int32_t result = keyloom_test::firstMatch(config().results, name, NotEncrypted);
   record("DecryptSingleFile\t" + path + "\t" + std::to_string(result));
   return result;
@@ -152,6 +186,12 @@ EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* 
 
 EXPORT_FINISH bool Finish() {
   record("Finish");
+  if (config().finishLogDelay >= 0 && initLog) {
+    std::thread([delay = config().finishLogDelay, log = initLog] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+      log(config().finishLog, 0);
+    }).detach();
+  }
   return true;
 }
 

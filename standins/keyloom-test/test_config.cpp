@@ -77,6 +77,21 @@ Config parseConfig(std::string_view text) {
       config.delays.push_back(patternRule(value));
     } else if (key == "throw") {
       config.throwing.emplace_back(value);
+    } else if (key == "alter") {
+      const size_t comma = value.rfind(',');
+      const std::string_view action = comma == std::string_view::npos ? "" : value.substr(comma + 1);
+      AlterRule rule;
+      rule.pattern = value.substr(0, comma == std::string_view::npos ? value.size() : comma);
+      if (action == "copy") rule.action = AlterRule::Copy;
+      else if (action == "delete") rule.action = AlterRule::Delete;
+      else if (action == "overwrite") rule.action = AlterRule::Overwrite;
+      else continue;
+      config.alterations.push_back(rule);
+    } else if (key == "useInitParams") {
+      config.staleParams.emplace_back(value);
+    } else if (key == "finishLog") {
+      config.finishLogDelay = toNumber(takeField(value));
+      config.finishLog = value;
     } else if (key == "record") {
       config.recordPath = value;
     }

@@ -11,6 +11,13 @@
 //                                               files matching none answer 0
 //   delay=<pattern>,<milliseconds>              time DecryptSingleFile takes for matching files
 //   throw=<pattern>                             DecryptSingleFile raises an exception for matching files
+//   alter=<pattern>,<copy|delete|overwrite>     what DecryptSingleFile does to a matching file before it
+//                                               answers: copy it to <name>.restored beside it, delete it, or
+//                                               overwrite its content; repeatable, applied in order
+//   useInitParams=<pattern>                     for matching files DecryptSingleFile reads the InitParams
+//                                               record it was given in Init (a library that kept the pointer)
+//   finishLog=<milliseconds>,<message>          Finish leaves a thread behind that logs the message through
+//                                               Init's callback after the delay
 //   record=<path>                               where every call is recorded (see call_record.h);
 //                                               "none" records nothing
 #pragma once
@@ -38,6 +45,11 @@ struct LogSpec {
   std::string message;
 };
 
+struct AlterRule {
+  enum Action { Copy, Delete, Overwrite } action = Copy;
+  std::string pattern;
+};
+
 struct Config {
   std::string name = "Test family";
   std::string description = "Test library";
@@ -49,6 +61,10 @@ struct Config {
   std::vector<PatternRule> results;
   std::vector<PatternRule> delays;
   std::vector<std::string> throwing;
+  std::vector<AlterRule> alterations;
+  std::vector<std::string> staleParams;
+  int32_t finishLogDelay = -1;  // below 0: Finish leaves nothing behind
+  std::string finishLog;
   std::string recordPath;
 };
 

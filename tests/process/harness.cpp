@@ -243,6 +243,42 @@ DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& 
   return code;
 }
 
+ProgramOutput run_program_output(const std::wstring& program, const std::vector<std::wstring>& args,
+                                 const fs::path& cwd, DWORD timeout_ms) {
+  ProgramOutput result;
+  const fs::path path = bin_dir() / program;
+  const fs::path capture = cwd / (program + L".output.txt");
+  std::wstring command = quote(path.wstring());
+  for (const std::wstring& arg : args) command += L" " + quote(arg);
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileW(capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(),
+                                      &startup, &process);
+  CloseHandle(out);
+  if (!started) {
+    result.exit_code = static_cast<DWORD>(-1);
+    return result;
+  }
+  if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) {
+    result.timed_out = true;
+    TerminateProcess(process.hProcess, 0xDEAD);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  GetExitCodeProcess(process.hProcess, &result.exit_code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.output = read_file(capture);
+  return result;
+}
+
 ToolResult Sandbox::run(const ToolRun& run) {
   const fs::path program = app_dir() / "recovery-tool.exe";
   // Each build's own deliverable (x86-64 or i386), under the one name the tests know it by.

@@ -77,6 +77,16 @@ class Sandbox {
 // Runs another built program (from the bin folder) to its end; returns its exit code.
 DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& args, const fs::path& cwd);
 
+struct ProgramOutput {
+  DWORD exit_code = 0;
+  bool timed_out = false;
+  std::string output;  // standard output and standard error together, as the program wrote them
+};
+
+// Like run_program, and keeps what the program printed (for console programs that report on stdout).
+ProgramOutput run_program_output(const std::wstring& program, const std::vector<std::wstring>& args,
+                                 const fs::path& cwd, DWORD timeout_ms = 300000);
+
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
 

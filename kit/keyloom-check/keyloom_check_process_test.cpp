@@ -1,0 +1,187 @@
+// keyloom-check run under Wine on real libraries: it passes the demonstration library with samples made
+// by demo_encrypt and the template without samples, and it names the rule that each deliberately faulty
+// configuration of the test library breaks.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include "tests/process/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using harness::Sandbox;
+
+struct Report {
+  DWORD exit_code = 0;
+  std::string text;
+  std::map<std::string, std::string> status;  // check id -> "passed", "FAILED", "skipped", "NOT-RUN"
+
+  std::vector<std::string> with(const std::string& wanted) const {
+    std::vector<std::string> ids;
+    for (const auto& [id, s] : status)
+      if (s == wanted) ids.push_back(id);
+    return ids;
+  }
+};
+
+Report check(const Sandbox& box, const std::vector<std::wstring>& args) {
+  // The checker keeps its work folder when a check fails; in the sandbox it goes when the test passes.
+  // The checker inherits the variables; this process gets its own back for the next sandbox.
+  const fs::path temp = fs::temp_directory_path();
+  SetEnvironmentVariableW(L"TMP", box.temp_dir().c_str());
+  SetEnvironmentVariableW(L"TEMP", box.temp_dir().c_str());
+  const auto run = harness::run_program_output(L"keyloom-check.exe", args, box.root());
+  SetEnvironmentVariableW(L"TMP", temp.c_str());
+  SetEnvironmentVariableW(L"TEMP", temp.c_str());
+  Report report{run.exit_code, run.output, {}};
+  EXPECT_FALSE(run.timed_out);
+  std::istringstream lines(run.output);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string status, id;
+    words >> status >> id;
+    if (status == "passed" || status == "FAILED" || status == "skipped" || status == "NOT-RUN") report.status[id] = status;
+  }
+  std::printf("%s", run.output.c_str());  // the report, for whoever reads the test log
+  return report;
+}
+
+// The work folder a failing check left in the sandbox holds a read-only file, which the sandbox's own
+// clean-up cannot remove: clear the attributes first.
+void removeKeptWorkFolders(const Sandbox& box) {
+  for (const auto& entry : fs::recursive_directory_iterator(box.temp_dir())) {
+    SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  for (const auto& entry : fs::directory_iterator(box.temp_dir())) fs::remove_all(entry.path());
+}
+
+// Encrypts clean files with demo_encrypt and lays them out as the checker's samples: <case>\encrypted\ and
+// <case>\clean\, one file each. The pairs folder demo_encrypt writes is the library's test folder.
+void makeDemoSamples(const Sandbox& box, const fs::path& samples, const fs::path& pairs) {
+  const fs::path victim = box.files_dir() / "victim";
+  const std::map<std::string, std::string> files = {
+      {"letter.txt", "Dear reader,\r\nthis letter was encrypted by the demonstration family.\r\n"},
+      {"tiny.bin", "x"},
+      {"empty.dat", ""},
+  };
+  for (const auto& [name, content] : files) harness::write_file(victim / name, content);
+  ASSERT_EQ(harness::run_program(L"demo_encrypt.exe",
+                                 {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"},
+                                 box.files_dir()),
+            0u);
+  for (const auto& [name, content] : files) {
+    const fs::path sample = samples / fs::path(name).stem();
+    fs::create_directories(sample / "encrypted");
+    fs::copy_file(victim / (name + ".kyl"), sample / "encrypted" / (name + ".kyl"));
+    harness::write_file(sample / "clean" / name, content);
+  }
+}
+
+TEST(KeyloomCheck, PassesTheDemonstrationLibraryWithItsSamples) {
+  Sandbox box;
+  const fs::path samples = box.files_dir() / "samples", pairs = box.files_dir() / "pairs";
+  makeDemoSamples(box, samples, pairs);
+  const Report report = check(box, {(harness::bin_dir() / "keyloom-demo.dll").wstring(), L"--samples",
+                                    samples.wstring(), L"--test-path", pairs.wstring()});
+  EXPECT_EQ(report.exit_code, 0u) << report.text;
+  EXPECT_EQ(report.with("FAILED"), std::vector<std::string>{});
+  EXPECT_EQ(report.with("skipped"), std::vector<std::string>{});
+  for (const char* id : {"sample-letter", "sample-tiny", "sample-empty", "foreign-extension",
+                         "init-missing-test-folder", "init-params-kept", "no-log-after-finish"}) {
+    EXPECT_EQ(report.status.count(id) ? report.status.at(id) : "absent", "passed") << id;
+  }
+  EXPECT_NE(report.text.find("clean copy written as letter.txt"), std::string::npos);
+  EXPECT_FALSE(fs::exists(samples / "letter" / "encrypted" / "letter.txt")) << "the library never saw the samples";
+  EXPECT_TRUE(fs::is_empty(box.temp_dir())) << "after a pass the checker removes its work folder";
+}
+
+TEST(KeyloomCheck, PassesTheTemplateWithoutSamples) {
+  Sandbox box;
+  const Report report = check(box, {(harness::bin_dir() / "keyloom-template.dll").wstring()});
+  EXPECT_EQ(report.exit_code, 0u) << report.text;
+  EXPECT_EQ(report.with("FAILED"), std::vector<std::string>{});
+  EXPECT_EQ(report.with("skipped"), (std::vector<std::string>{"foreign-extension", "init-missing-test-folder"}))
+      << "no samples tell the extension, and the template asks for no test folder";
+}
+
+TEST(KeyloomCheck, ALibraryMissingAnExportIsRefusedAtOnce) {
+  Sandbox box;
+  const Report report = check(box, {(harness::bin_dir() / "keyloom-test-no-finish.dll").wstring()});
+  EXPECT_EQ(report.exit_code, 1u);
+  EXPECT_EQ(report.status, (std::map<std::string, std::string>{{"exports", "FAILED"}}));
+  removeKeptWorkFolders(box);
+  EXPECT_NE(report.text.find("Finish is missing"), std::string::npos) << report.text;
+}
+
+// One rule broken at a time by the test library's configuration.
+struct Misbehaviour {
+  const char* name;
+  std::string config;
+  std::vector<std::string> failing;  // exactly the checks that must fail
+  const char* says;                  // part of the report that names the fault
+  bool withSample = false;           // give a sample doc.enc whose clean content is its own bytes
+  bool crashes = false;              // the library faults, so the checks after it are reported as not run
+};
+
+class KeyloomCheckFaults : public testing::TestWithParam<Misbehaviour> {};
+
+TEST_P(KeyloomCheckFaults, TheBrokenRuleIsNamed) {
+  const Misbehaviour& m = GetParam();
+  Sandbox box;
+  const fs::path library = box.app_dir() / "Keyloom.dll";
+  fs::copy_file(harness::bin_dir() / "keyloom-test.dll", library);
+  // Without "test" among the flags the library needs no test folder, so each case breaks only its own rule.
+  harness::write_file(box.app_dir() / "Keyloom.dll.cfg", "flags=scan,backup,overwrite,whole\n" + m.config);
+  std::vector<std::wstring> args = {library.wstring()};
+  if (m.withSample) {
+    const fs::path sample = box.files_dir() / "samples" / "doc";
+    harness::write_file(sample / "encrypted" / "doc.enc", "identity cipher: the clean content is these bytes");
+    harness::write_file(sample / "clean" / "doc.txt", "identity cipher: the clean content is these bytes");
+    args.insert(args.end(), {L"--samples", (box.files_dir() / "samples").wstring()});
+  }
+  const Report report = check(box, args);
+  EXPECT_EQ(report.with("FAILED"), m.failing) << report.text;
+  EXPECT_EQ(report.exit_code, m.failing.empty() ? 0u : 1u);
+  EXPECT_NE(report.text.find(m.says), std::string::npos) << report.text;
+  EXPECT_EQ(!report.with("NOT-RUN").empty(), m.crashes) << report.text;
+  EXPECT_EQ(fs::is_empty(box.temp_dir()), m.failing.empty()) << "a failure keeps the work folder for a look";
+  removeKeptWorkFolders(box);
+}
+
+const std::string kRestoresDoc = "result=doc.enc,1\nalter=doc.enc,copy\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    TestLibrary, KeyloomCheckFaults,
+    testing::Values(
+        Misbehaviour{"well_behaved", "", {}, "0 failed"},
+        Misbehaviour{"restores_its_sample", kRestoresDoc, {}, "clean copy written as doc.enc.restored", true},
+        Misbehaviour{"decrypted_for_a_foreign_file", "result=notes.txt,1\n", {"foreign-text"},
+                     "notes.txt (plain text): answered Decrypted, after which the tool deletes the file"},
+        Misbehaviour{"deletes_a_foreign_file", "alter=random.bin,delete\n", {"foreign-random"}, "random.bin was deleted"},
+        Misbehaviour{"overwrites_a_foreign_file", "alter=empty.dat,overwrite\n", {"foreign-empty"},
+                     "empty.dat was changed"},
+        Misbehaviour{"deletes_the_encrypted_sample", kRestoresDoc + "alter=doc.enc,delete\n", {"sample-doc"},
+                     "the encrypted file is gone", true},
+        Misbehaviour{"overwrites_the_encrypted_sample", kRestoresDoc + "alter=doc.enc,overwrite\n", {"sample-doc"},
+                     "the encrypted file was changed", true},
+        Misbehaviour{"throws", "throw=notes.txt\n", {"no-exceptions"},
+                     "DecryptSingleFile (notes.txt) let an exception (test library failure) escape"},
+        Misbehaviour{"uses_init_params_after_init", "useInitParams=notes.txt\n", {"foreign-text", "init-params-kept"},
+                     "the library read the InitParams record after Init had returned (while checking foreign-text)",
+                     false, true},
+        Misbehaviour{"logs_after_finish", "finishLog=50,still logging\n", {"no-log-after-finish"},
+                     "1 line(s) after Finish returned, the first \"still logging\""},
+        Misbehaviour{"reuses_option_id_2", "option=2,0,Scan it all,Takes the tool's id\n", {"option-ids"},
+                     "id 2 belongs to the tool's own option"},
+        Misbehaviour{"returns_an_out_of_range_result", "result=random.bin,7\n", {"result-range"},
+                     "returned 7 for random.bin"},
+        Misbehaviour{"accepts_a_missing_test_folder", "flags=scan,test,backup,overwrite,whole\n",
+                     {"init-missing-test-folder"}, "Init accepted a test folder that does not exist"},
+        Misbehaviour{"error_text_not_utf8", "flags=scan,test\ninit=fail:Schl\xfc" "ssel fehlt\n",
+                     {"init-missing-test-folder", "init-valid"}, "the error text \"Schl\\xfcssel fehlt\" is not valid UTF-8"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,409 @@
+// The checks in-process: a fake library (plain functions whose behaviour a test sets) run through a
+// session on an in-memory file system, and the report built from a session's protocol.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+#include "coordinator.h"
+#include "info_checks.h"
+#include "protocol.h"
+#include "report.h"
+#include "rules.h"
+#include "samples.h"
+#include "session.h"
+#include "text.h"
+
+namespace keyloom_check {
+namespace {
+
+// --- a fake library ------------------------------------------------------------------------------
+
+struct FakeFile {
+  std::string bytes;
+  bool readOnly = false;
+};
+std::map<std::wstring, FakeFile> disk;  // full path -> file; folders are implied by the paths
+
+struct FakeBehaviour {
+  std::vector<uint32_t> optionIds;
+  int32_t answer = NotEncrypted;
+  std::wstring answerFor;  // file name the answer applies to; others get NotEncrypted
+  enum { None, DeleteFile, Throw, RenameAfterInit, LogAfterFinish, Restore } act = None;
+  std::wstring actOn;
+  std::string clean;  // what Restore writes beside the file
+};
+FakeBehaviour behaviour;
+ToolInfo* givenInfo = nullptr;
+LogCallback givenLog = nullptr;
+std::vector<ToolOption> publishedOptions;
+
+std::wstring nameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
+
+bool fakeGetInfo(ToolInfo* info) {
+  givenInfo = info;
+  info->name = "Fake family";
+  info->description = "A library made of plain functions.";
+  publishedOptions.clear();
+  for (uint32_t id : behaviour.optionIds) publishedOptions.push_back({"Own", nullptr, "", nullptr, false, id});
+  info->options = publishedOptions;
+  return true;
+}
+
+bool fakeInit(InitParams* params, std::string*) {
+  givenLog = params->log;
+  if (behaviour.act == FakeBehaviour::RenameAfterInit) givenInfo->name = "Renamed family";
+  return true;
+}
+
+int32_t fakeDecrypt(const std::filesystem::path* file) {
+  const std::wstring path = file->native();
+  if (nameOf(path) == behaviour.actOn) {
+    if (behaviour.act == FakeBehaviour::DeleteFile) disk.erase(path);
+    if (behaviour.act == FakeBehaviour::Throw) throw std::runtime_error("fake failure");
+    if (behaviour.act == FakeBehaviour::Restore) disk[path.substr(0, path.rfind(L'.'))] = {behaviour.clean};
+  }
+  return nameOf(path) == behaviour.answerFor ? behaviour.answer : NotEncrypted;
+}
+
+bool fakeFinish() {
+  if (behaviour.act == FakeBehaviour::LogAfterFinish) {
+    std::thread([log = givenLog] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      log("still here", 0);
+    }).detach();
+  }
+  return true;
+}
+
+// --- an in-memory platform -----------------------------------------------------------------------
+
+std::vector<std::string> emitted;
+
+SessionPlatform fakePlatform() {
+  SessionPlatform p;
+  p.reader.list = [](const std::wstring& folder, std::vector<FolderEntry>& entries) {
+    bool any = false;
+    for (const auto& [path, file] : disk) {
+      if (!path.starts_with(folder + L"\\")) continue;
+      any = true;
+      const std::wstring rest = path.substr(folder.size() + 1);
+      const size_t slash = rest.find(L'\\');
+      FolderEntry entry{rest.substr(0, slash), slash != std::wstring::npos};
+      if (entries.empty() || entries.back().name != entry.name) entries.push_back(entry);
+    }
+    return any;
+  };
+  p.reader.read = [](const std::wstring& path, std::string& bytes) {
+    if (!disk.contains(path)) return false;
+    bytes = disk[path].bytes;
+    return true;
+  };
+  p.makeFolder = [](const std::wstring&) { return true; };
+  p.writeFile = [](const std::wstring& path, const std::string& bytes, bool readOnly) {
+    disk[path] = {bytes, readOnly};
+    return true;
+  };
+  p.snapshot = [](const std::wstring& folder) {
+    Snapshot snapshot;
+    for (const auto& [path, file] : disk) {
+      if (path.starts_with(folder + L"\\")) {
+        snapshot[path.substr(folder.size() + 1)] = {EntryState::File, file.bytes.size(), contentHash(file.bytes),
+                                                    file.readOnly};
+      }
+    }
+    return snapshot;
+  };
+  p.placeInitParams = [](InitParams&& params) { return new InitParams(std::move(params)); };
+  p.retireInitParams = [](InitParams* params) { delete params; };
+  p.emit = [](const std::string& line) { emitted.push_back(line); };
+  return p;
+}
+
+class FakeLibrarySession : public testing::Test {
+ protected:
+  void SetUp() override {
+    disk.clear();
+    emitted.clear();
+    behaviour = FakeBehaviour{};
+  }
+
+  std::vector<Row> run(SessionKind kind, const std::wstring& samples = L"") {
+    const LibraryExports library{&fakeGetInfo, &fakeInit, &fakeDecrypt, &fakeFinish, {true, true, true, true, {}}};
+    const SessionPlatform platform = fakePlatform();
+    SessionSettings settings{kind, L"W:\\work\\session", samples, L"", std::chrono::milliseconds(200)};
+    runSession(library, platform, settings);
+    std::string output;
+    for (const std::string& line : emitted) output += line + "\n";
+    return protocol::rowsFromSession(output, {});
+  }
+
+  static std::vector<std::string> failed(const std::vector<Row>& rows) {
+    std::vector<std::string> ids;
+    for (const Row& row : rows) {
+      if (row.status == Status::Failed || row.status == Status::Aborted) ids.push_back(row.id);
+    }
+    return ids;
+  }
+
+  static const Row& find(const std::vector<Row>& rows, const std::string& id) {
+    for (const Row& row : rows) {
+      if (row.id == id) return row;
+    }
+    static const Row missing{"missing"};
+    ADD_FAILURE() << "no row " << id;
+    return missing;
+  }
+};
+
+TEST_F(FakeLibrarySession, AWellBehavedLibraryPassesEveryCheck) {
+  const auto info = run(SessionKind::Info);
+  const auto foreign = run(SessionKind::Foreign);
+  EXPECT_TRUE(failed(info).empty()) << protocol::rowLine(info.front());
+  EXPECT_TRUE(failed(foreign).empty());
+  EXPECT_EQ(find(info, rules::kInitMissingTestFolder).status, Status::Skipped) << "the fake asks for no test folder";
+  for (const char* id : {"foreign-random", "foreign-empty", "foreign-text", "foreign-read-only",
+                         "foreign-unicode-name", rules::kFinishReturns, rules::kNoLogAfterFinish}) {
+    EXPECT_EQ(find(foreign, id).status, Status::Passed) << id;
+  }
+}
+
+TEST_F(FakeLibrarySession, EachFaultFailsItsOwnCheck) {
+  const struct {
+    const char* name;
+    FakeBehaviour behaviour;
+    std::vector<std::string> failing;
+    const char* detail;  // part of the failing row's detail
+  } cases[] = {
+      {"Decrypted for a text file", {{}, Decrypted, L"notes.txt"}, {"foreign-text"}, "the tool deletes the file"},
+      {"NoDiskSpace for random bytes", {{}, NoDiskSpace, L"random.bin"}, {"foreign-random"}, "rest of the drive"},
+      {"deletes the file", {{}, NotEncrypted, L"", FakeBehaviour::DeleteFile, L"random.bin"}, {"foreign-random"},
+       "random.bin was deleted"},
+      {"throws", {{}, NotEncrypted, L"", FakeBehaviour::Throw, L"empty.dat"}, {rules::kNoExceptions}, "fake failure"},
+      {"out-of-range result", {{}, 7, L"notes.txt"}, {rules::kResultRange}, "7 for notes.txt"},
+      {"renames itself after Init", {{}, NotEncrypted, L"", FakeBehaviour::RenameAfterInit}, {rules::kTextsStable},
+       "after Init: the name changed"},
+      {"logs after Finish", {{}, NotEncrypted, L"", FakeBehaviour::LogAfterFinish}, {rules::kNoLogAfterFinish},
+       "\"still here\""},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    behaviour = c.behaviour;
+    const auto rows = run(SessionKind::Foreign);
+    EXPECT_EQ(failed(rows), c.failing) << c.name;
+    if (!c.failing.empty()) {
+      EXPECT_NE(find(rows, c.failing[0]).detail.find(c.detail), std::string::npos) << c.name;
+    }
+  }
+}
+
+TEST_F(FakeLibrarySession, SamplesAreCopiedAndTheirCleanCopyIsFound) {
+  disk[L"S:\\samples\\letter\\encrypted\\letter.txt.enc"] = {"encrypted bytes"};
+  disk[L"S:\\samples\\letter\\clean\\letter.txt"] = {"clean bytes"};
+  behaviour = {{}, Decrypted, L"letter.txt.enc", FakeBehaviour::Restore, L"letter.txt.enc", "clean bytes"};
+  const auto good = run(SessionKind::Samples, L"S:\\samples");
+  EXPECT_TRUE(failed(good).empty());
+  EXPECT_NE(find(good, "sample-letter").detail.find("written as letter.txt"), std::string::npos);
+  EXPECT_EQ(disk[L"S:\\samples\\letter\\encrypted\\letter.txt.enc"].bytes, "encrypted bytes");
+  EXPECT_FALSE(disk.contains(L"S:\\samples\\letter\\encrypted\\letter.txt")) << "the samples folder is only read";
+
+  SetUp();
+  disk[L"S:\\samples\\letter\\encrypted\\letter.txt.enc"] = {"encrypted bytes"};
+  disk[L"S:\\samples\\letter\\clean\\letter.txt"] = {"clean bytes"};
+  behaviour = {{}, Decrypted, L"letter.txt.enc", FakeBehaviour::Restore, L"letter.txt.enc", "wrong bytes"};
+  const auto wrong = run(SessionKind::Samples, L"S:\\samples");
+  EXPECT_EQ(failed(wrong), std::vector<std::string>{"sample-letter"});
+  EXPECT_NE(find(wrong, "sample-letter").detail.find("none holding the clean content"), std::string::npos);
+}
+
+TEST_F(FakeLibrarySession, TheSamplesTellTheFamilysExtension) {
+  disk[L"S:\\samples\\a\\encrypted\\a.doc.enc"] = {"x"};
+  disk[L"S:\\samples\\a\\clean\\a.doc"] = {"y"};
+  behaviour = {{}, Decrypted, L"garbage.enc"};
+  const auto rows = run(SessionKind::Foreign, L"S:\\samples");
+  EXPECT_EQ(failed(rows), std::vector<std::string>{"foreign-extension"});
+  SetUp();
+  EXPECT_EQ(find(run(SessionKind::Foreign), "foreign-extension").status, Status::Skipped);
+}
+
+TEST(SampleLayout, EachFaultIsNamed) {
+  const std::map<std::wstring, std::vector<FolderEntry>> folders = {
+      {L"S", {{L"good", true}, {L"no-clean", true}, {L"two", true}, {L"notes.md", false}}},
+      {L"S\\good\\encrypted", {{L"a.enc", false}}},
+      {L"S\\good\\clean", {{L"a", false}}},
+      {L"S\\no-clean\\encrypted", {{L"b.enc", false}}},
+      {L"S\\two\\encrypted", {{L"c.enc", false}, {L"d.enc", false}}},
+      {L"S\\two\\clean", {{L"c", false}}},
+  };
+  FolderReader reader;
+  reader.list = [&](const std::wstring& folder, std::vector<FolderEntry>& entries) {
+    if (!folders.contains(folder)) return false;
+    entries = folders.at(folder);
+    return true;
+  };
+  reader.read = [](const std::wstring&, std::string& bytes) { return bytes = "content", true; };
+  const SampleSet set = loadSamples(L"S", reader);
+  ASSERT_EQ(set.cases.size(), 1u);
+  EXPECT_EQ(set.cases[0].id, "sample-good");
+  ASSERT_EQ(set.problems.size(), 2u);
+  EXPECT_NE(set.problems[0].find("no-clean\\clean is missing"), std::string::npos) << set.problems[0];
+  EXPECT_NE(set.problems[1].find("two\\encrypted must hold exactly one file"), std::string::npos) << set.problems[1];
+}
+
+// --- the record GetInfo fills ----------------------------------------------------------------------
+
+TEST(OptionIds, ToolIdsZeroAndDuplicatesAreRefused) {
+  const struct {
+    std::vector<uint32_t> ids;
+    const char* problem;  // nullptr: passes
+  } cases[] = {
+      {{}, nullptr},
+      {{10, 11, 4}, nullptr},
+      {{10, 2}, "id 2 belongs to the tool's own option \"scan the entire system\""},
+      {{1}, "Backup"},
+      {{3}, "replace previously decrypted files"},
+      {{0}, "id 0"},
+      {{10, 10}, "id 10 is used twice"},
+  };
+  for (const auto& c : cases) {
+    ToolInfo info{};
+    for (uint32_t id : c.ids) info.options.push_back({"o", nullptr, "", nullptr, false, id});
+    const Row row = checkOptionIds(info);
+    EXPECT_EQ(row.status, c.problem ? Status::Failed : Status::Passed) << row.detail;
+    if (c.problem) {
+      EXPECT_NE(row.detail.find(c.problem), std::string::npos) << row.detail;
+    }
+  }
+}
+
+TEST(InfoTexts, MissingTextsAreNamed) {
+  ToolInfo info{};
+  info.name = "";
+  info.options.push_back({nullptr, nullptr, nullptr, nullptr, false, 10});
+  const Row row = checkInfoTexts(info);
+  EXPECT_EQ(row.status, Status::Failed);
+  for (const char* part : {"the name is empty", "the description is a null pointer",
+                           "the name of option 1 (id 10) is a null pointer",
+                           "the description of option 1 (id 10) is a null pointer"}) {
+    EXPECT_NE(row.detail.find(part), std::string::npos) << part << " in " << row.detail;
+  }
+}
+
+TEST(TextsStable, SameContentAtAnotherPlaceCounts) {
+  static const char kept[] = "Family";
+  std::string moved = "Family";
+  ToolInfo info{};
+  info.name = kept;
+  info.description = kept;
+  const TextsCopy copy = copyTexts(info);
+  EXPECT_EQ(textsDifference(copy, info), "");
+  info.name = moved.c_str();  // same words, but the old pointer the tool holds may now be freed
+  EXPECT_EQ(textsDifference(copy, info), "the name changed");
+}
+
+TEST(Exports, ADecoratedNameIsPointedOut) {
+  const Row missing = checkExports({true, true, false, true, {"GetInfo", "Init", "_Z17DecryptSingleFilePKNSt10filesystem7__cxx114pathE", "Finish"}});
+  EXPECT_EQ(missing.status, Status::Failed);
+  EXPECT_NE(missing.detail.find("DecryptSingleFile is missing, but the library exports _Z17DecryptSingleFile"),
+            std::string::npos)
+      << missing.detail;
+  EXPECT_NE(missing.detail.find("extern \"C\""), std::string::npos);
+  EXPECT_EQ(checkExports({true, true, true, true, {}}).status, Status::Passed);
+}
+
+TEST(Utf8, ValidAndInvalidSequences) {
+  const struct {
+    const char* text;
+    bool valid;
+  } cases[] = {
+      {"plain", true},           {"caf\xc3\xa9", true},        {"\xe6\x96\x87", true},
+      {"\xf0\x9f\x94\x91", true}, {"caf\xe9", false},           {"\xc3", false},
+      {"\xc0\xaf", false},       {"\xed\xa0\x80", false},      {"\xf4\x90\x80\x80", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(isValidUtf8(c.text), c.valid) << c.text;
+  EXPECT_EQ(utf8FromWide(L"\u0444\u6587\U0001F511"), "\xd1\x84\xe6\x96\x87\xf0\x9f\x94\x91");
+  EXPECT_EQ(shownText("caf\xe9 \xc3\xa9"), "caf\\xe9 \\xc3\\xa9") << "one bad byte: the whole text is shown escaped";
+  EXPECT_EQ(shownText("caf\xc3\xa9"), "caf\xc3\xa9");
+}
+
+// --- the report from sessions' protocols ------------------------------------------------------------
+
+TEST(SessionProtocol, ACrashFailsTheCheckItWasInAndTheRestIsNotRun) {
+  const std::string output =
+      "plan\tinit-valid\nplan\tforeign-random\nplan\tforeign-text\nplan\tno-exceptions\n"
+      "enter\tinit-valid\nrow\tinit-valid\tpassed\t\n"
+      "enter\tforeign-random\nrow\tforeign-random\tpassed\trandom.bin: answered NotEncrypted\n"
+      "enter\tforeign-text\ncrash\tc0000005\t0\n";
+  const auto rows = protocol::rowsFromSession(output, {false, 0, 0xC0000005});
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[2].id, "foreign-text");
+  EXPECT_EQ(rows[2].status, Status::Failed);
+  EXPECT_EQ(rows[2].detail, "the library crashed the checker: access violation (0xc0000005)");
+  EXPECT_EQ(rows[3].id, "no-exceptions");
+  EXPECT_EQ(rows[3].status, Status::Aborted);
+  EXPECT_EQ(rows[3].detail, "not run: the library failed earlier, in foreign-text");
+}
+
+TEST(SessionProtocol, AFaultInTheRetiredRecordIsBlamedOnInitParams) {
+  const auto rows = protocol::rowsFromSession("plan\tforeign-text\nplan\tinit-params-kept\nenter\tforeign-text\ncrash\tc0000005\t1\n",
+                                              {false, 0, 0xC0000005});
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].id, "foreign-text");
+  EXPECT_NE(rows[0].detail.find("reading the InitParams record after Init had returned"), std::string::npos);
+  EXPECT_EQ(rows[1].id, rules::kInitParamsKept);
+  EXPECT_EQ(rows[1].status, Status::Failed);
+  EXPECT_NE(rows[1].detail.find("while checking foreign-text"), std::string::npos);
+}
+
+TEST(SessionProtocol, AHangAndASuddenExitAreNamedToo) {
+  const std::string output = "plan\tfinish-returns\nenter\tfinish-returns\n";
+  const auto hung = protocol::rowsFromSession(output, {true, 300, 0xDEAD});
+  ASSERT_EQ(hung.size(), 1u);
+  EXPECT_EQ(hung[0].detail, "the library did not return within 300 seconds; the checker stopped it");
+  const auto exited = protocol::rowsFromSession(output, {false, 0, 3});
+  EXPECT_NE(exited[0].detail.find("ended the process or aborted"), std::string::npos);
+  EXPECT_EQ(exited[0].status, Status::Failed);
+}
+
+TEST(Report, RowsOfSessionsMergeWithFailureFirstAndInTheToolsOrder) {
+  const std::vector<std::vector<Row>> sessions = {
+      {{"texts-stable", "", Status::Passed, ""}, {"exports", "", Status::Passed, ""}},
+      {{"no-exceptions", "", Status::Aborted, "not run"}, {"texts-stable", "", Status::Failed, "after Init"}},
+      {{"no-exceptions", "", Status::Passed, ""}},
+  };
+  const auto rows = mergeRows(sessions);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].id, "exports");
+  EXPECT_EQ(rows[1].id, "no-exceptions");
+  EXPECT_EQ(rows[1].status, Status::Aborted) << "a check that did not run everywhere is not proven";
+  EXPECT_EQ(rows[2].status, Status::Failed);
+  EXPECT_EQ(rows[2].detail, "after Init");
+  EXPECT_EQ(exitCode(rows), 1);
+  EXPECT_EQ(exitCode({{"exports", "", Status::Passed, ""}, {"x", "", Status::Skipped, ""}}), 0);
+}
+
+TEST(Arguments, TheCommandLine) {
+  CheckArguments parsed;
+  std::string error;
+  ASSERT_TRUE(parseArguments({L"lib.dll", L"--samples", L"S", L"--test-path", L"T"}, parsed, error));
+  EXPECT_EQ(parsed.library, L"lib.dll");
+  EXPECT_EQ(parsed.samples, L"S");
+  EXPECT_EQ(parsed.testPath, L"T");
+  const struct {
+    std::vector<std::wstring> args;
+    const char* error;
+  } wrong[] = {
+      {{}, "no library given"},
+      {{L"lib.dll", L"--samples"}, "--samples needs a folder"},
+      {{L"lib.dll", L"other.dll"}, "unexpected argument other.dll"},
+      {{L"lib.dll", L"--verbose"}, "unexpected argument --verbose"},
+  };
+  for (const auto& c : wrong) {
+    EXPECT_FALSE(parseArguments(c.args, parsed, error));
+    EXPECT_EQ(error, c.error);
+  }
+}
+
+}  // namespace
+}  // namespace keyloom_check

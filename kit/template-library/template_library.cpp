@@ -1,0 +1,124 @@
+// Keyloom.dll for a family still to be named: everything the tool needs except the family's own logic.
+// Search for "FAMILY:" to find the places to fill in. The rules behind each choice are in
+// docs/library-authors.md; keyloom-check tells whether the library keeps them.
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "library_abi.h"
+
+namespace {
+
+// FAMILY: your option ids. 1, 2 and 3 are the tool's own; 0 is what it reads for a broken page entry.
+constexpr uint32_t kOptionKeepReport = 100;
+
+// FAMILY: set to true when Init needs the user's folder of clean/encrypted file pairs (and the ToolInfo
+// flag testPathEnabled with it).
+constexpr bool kNeedsTestFolder = false;
+
+// Texts handed to the tool must stay valid while the library is loaded, which is until the process ends:
+// string literals and objects that are never destroyed serve. Texts shown on the page are in the ANSI code
+// page, so plain ASCII is the safe choice.
+const char* const kName = "Template family";
+const char* const kDescription =
+    "Starting point for a decryption library. It recognises no file yet: every file is left alone.";
+
+// The vector is handed over by copy into ToolInfo, but the texts it points to must outlive every call.
+const ToolOption kOwnOptions[] = {
+    {"Write a report of restored files", nullptr, "Lists every restored file in the log.", nullptr, false,
+     kOptionKeepReport},
+};
+
+// What Init hands over lives only for the call: everything kept is copied here.
+struct Session {
+  LogCallback log = nullptr;
+  std::filesystem::path testFolder;
+  bool keepReport = false;
+  bool replaceExisting = false;  // the tool's option 3: this library decides what it means
+};
+Session session;
+
+// Log texts are UTF-8 (the page shows them as such); level 0 Info, 1 Debug.
+void log(std::string_view message, int level) {
+  if (session.log) session.log(message, level);
+}
+
+bool chosen(const std::vector<OptionChoice>& choices, uint32_t id, bool fallback) {
+  for (const OptionChoice& choice : choices) {
+    if (choice.id == id) return choice.checked;
+  }
+  return fallback;
+}
+
+// FAMILY: recognise your family's files. Anything that is not certainly yours must be NotEncrypted: after
+// Decrypted the tool deletes the file it handed over.
+bool isOurs(const std::filesystem::path&) { return false; }
+
+// FAMILY: write the clean content under another name beside the encrypted file (never over it), and answer
+// Decrypted only once that file is complete. A full disk is NoDiskSpace; anything else that goes wrong is
+// Failed. Remove a partial clean file before answering.
+FileResult restore(const std::filesystem::path&) { return Failed; }
+
+}  // namespace
+
+// Exported with C names and the default calling convention: the tool binds them by these exact names.
+extern "C" {
+
+__declspec(dllexport) bool GetInfo(ToolInfo* info) {
+  // Called once, on the tool's main thread, with a record of zero bytes that the tool keeps.
+  info->name = kName;
+  info->description = kDescription;
+  info->scanPathEnabled = true;
+  info->testPathEnabled = kNeedsTestFolder;
+  info->backupEnabled = true;
+  info->overwriteEnabled = true;
+  info->wholeScanEnabled = true;
+  info->options.assign(std::begin(kOwnOptions), std::end(kOwnOptions));
+  return true;
+}
+
+__declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
+  // No exception may leave an export: the tool's run would end at once.
+  try {
+    session = Session{};
+    session.log = params->log;
+    session.testFolder = params->testPath;
+    session.keepReport = chosen(params->options, kOptionKeepReport, false);
+    session.replaceExisting = chosen(params->options, OptionOverwrite, false);
+    if (kNeedsTestFolder) {
+      std::error_code error;
+      if (session.testFolder.empty() || !std::filesystem::is_directory(session.testFolder, error)) {
+        *errorText = "Choose the folder that holds a clean file and its encrypted copy.";  // UTF-8
+        return false;
+      }
+    }
+    log("Template family: ready.", 1);
+    return true;
+  } catch (const std::exception&) {
+    *errorText = "The library could not start.";
+    return false;
+  }
+}
+
+__declspec(dllexport) int32_t DecryptSingleFile(const std::filesystem::path* file) {
+  try {
+    if (!isOurs(*file)) return NotEncrypted;
+    const FileResult result = restore(*file);
+    if (result == Decrypted && session.keepReport) log("Template family: restored a file.", 0);
+    return result;
+  } catch (...) {
+    return Failed;
+  }
+}
+
+__declspec(dllexport) bool Finish() {
+  // The last call of a run. The log callback may be used until this returns, never after.
+  log("Template family: done.", 1);
+  session = Session{};
+  return true;
+}
+
+}  // extern "C"
