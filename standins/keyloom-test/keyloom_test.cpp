@@ -173,7 +173,7 @@ EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* 
   }
   for (const std::string& pattern : config().staleParams) {
     if (keyloom_test::matchesPattern(pattern, name) && initParams && initParams->log) {
-      initParams->log("test library: the test path is " + keyloom_test::utf8(initParams->testPath), 1);
+      initParams->log("test library: the test path is " + text::utf8_from_wide(initParams->testPath), 1);
     }
   }
   for (const auto& rule : config().alterations) {
