@@ -7,7 +7,7 @@ import { test } from "node:test";
 import assert from "node:assert/strict";
 import { mkdir, writeFile } from "node:fs/promises";
 import path from "node:path";
-import { usePreviewPrefix, screenshot } from "./support/preview-test.js";
+import { usePreviewPrefix, screenshot, progressCounts } from "./support/preview-test.js";
 import { filesUnder } from "./support/demo-files.js";
 import { waitForExit } from "./support/session.js";
 import { readLog } from "./support/wine.js";
@@ -57,6 +57,11 @@ test("Stop ends the run after the file in hand and reports the stop, then the ou
       [["DecryptWrapper", { undefined: true }], ["StopDecryption", { undefined: true }]]);
     const left = (await filesUnder(folder)).length;
     assert.ok(left > 0 && left < FILE_COUNT, `${left} of ${FILE_COUNT} files left`);
+    // The first report comes at once, before the first slow file is done; later ones count up.
+    const counts = session.callsOf("setProgressInfo").map((c) => progressCounts(c.args[0])[0]);
+    assert.equal(counts[0], 0, `progress reports: ${counts}`);
+    assert.deepEqual(counts, [...counts].sort((a, b) => a - b));
+    assert.ok(counts[counts.length - 1] > 0, `progress reports: ${counts}`);
     assert.ok((await readLog(prefix.wineDrive)).includes(`[${STOP_LINE}]`));
     await page.click("#btnSysClose");
     assert.equal(await waitForExit(session.program, 30000), 0);
