@@ -50,8 +50,14 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir "$rebuild/src"
-git ls-files -z | while IFS= read -r -d '' f; do [[ -e $f ]] && printf '%s\0' "$f"; done |
-  tar --null -T - -cf - | tar -xf - -C "$rebuild/src"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z | while IFS= read -r -d '' f; do [[ -e $f ]] && printf '%s\0' "$f"; done |
+    tar --null -T - -cf - | tar -xf - -C "$rebuild/src"
+else
+  # No git (a minimal machine): everything but what builds and tests leave behind.
+  tar --exclude=./build --exclude=./.git --exclude='*/node_modules' --exclude=./tests/page/test-results \
+    -cf - . | tar -xf - -C "$rebuild/src"
+fi
 
 for preset in "${presets[@]}"; do
   echo "== Building $preset again in a temporary folder"
