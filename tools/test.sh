@@ -12,4 +12,5 @@ cmake --build --preset recovery-tool
 cmake --preset recovery-tool-x86 >/dev/null
 cmake --build --preset recovery-tool-x86
 
+tools/check-reproducible.sh
 ctest --preset recovery-tool
