@@ -4,6 +4,7 @@
 # - entry times: the UT extra field holds modification, access and change time of each staged file; the
 #   change time cannot be set on a file, but the writer takes all three from SOURCE_DATE_EPOCH when that
 #   is set, so it is set to the commit's time (or kept when the caller set it);
+# - the DOS date and time of each entry: local time of the packer's time zone, so the zone is UTC here;
 # - Unix permissions: set explicitly, not left to the umask;
 # - owner and group ids (the "ux" field): those of the user who packs; root on our build machines;
 # - entry order: the order in which the staging folder lists its files. CMake 3.25 does not sort it, so
@@ -19,6 +20,8 @@ if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
   endif()
   set(ENV{SOURCE_DATE_EPOCH} ${commit_time})
 endif()
+
+set(ENV{TZ} UTC0)
 
 file(GLOB staged_files RELATIVE ${staging} ${staging}/*)
 list(REMOVE_ITEM staged_files SHA256SUMS)
