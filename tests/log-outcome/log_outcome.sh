@@ -23,7 +23,10 @@ printf 'on call showFinalStep delay 300 close\n' > "$d/scenario.txt"
 prefix=$work/prefix
 "$src/tools/wine/make-prefix" "$prefix" sealed d="$d" || fail "could not make the prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all STANDIN_ENGINE_SCENARIO='D:\scenario.txt'
-in_folder() { local folder=$1; shift; (cd "$d/$folder" && timeout 120 wine "$@" </dev/null >/dev/null 2>&1); }
+# Also ends a console prompt that an argument-error run left waiting.
+trap 'wineserver -k 2>/dev/null' EXIT
+run_limit=120
+in_folder() { local folder=$1; shift; (cd "$d/$folder" && timeout "$run_limit" wine "$@" </dev/null >/dev/null 2>&1); }
 
 in_folder app demo_encrypt.exe 'D:\victim' 'D:\pairs' "$key" || fail "demo_encrypt failed on the victim folder"
 in_folder app demo_encrypt.exe 'D:\mixed' 'D:\pairs-unused' "$key" || fail "demo_encrypt failed on the mixed folder"
@@ -33,7 +36,8 @@ truncate -s -1 "$d/mixed/plans.txt.kyl"
 # %TEMP% of the prefix's user; where Wine puts it differs between versions, so it is looked for.
 find_log() { find "$prefix/drive_c/users" -name OstrivelLog.txt -print -quit; }
 checked=0
-# expect_run <expected exit code of the program> <expected reader line> <expected reader code> <folder> <program arguments...>
+# expect_run <expected exit codes of the program, a pattern> <expected reader line> <expected reader code>
+#            <folder> <program arguments...>
 expect_run() {
   local want_rc=$1 want_line=$2 want_code=$3; shift 3
   local before=0 log
@@ -43,7 +47,7 @@ expect_run() {
   local rc=$?
   log=$(find_log)
   [[ -n $log ]] || fail "$*: no log was written"
-  [[ $rc == "$want_rc" ]] || fail "$* ended with $rc, not $want_rc"
+  [[ $rc =~ ^($want_rc)$ ]] || fail "$* ended with $rc, not $want_rc"
   tail -n +"$((before + 1))" "$log" > "$work/new-lines.txt"
   local line code
   line=$("$reader" "$work/new-lines.txt"); code=$?
@@ -63,11 +67,14 @@ line=$("$reader" "$(find_log)"); code=$?
 [[ $code == 1 && $line == failed:* ]] || fail "the whole log after a success and a failure read as \"$line\" ($code)"
 echo "ok: two runs in one log -> $line"
 
-expect_run 2 "argument-error: Missing scan path argument." 2 app recovery-tool.exe start -test-path 'D:\pairs'
-expect_run 2 "argument-error: Silent execution parameters:" 2 app recovery-tool.exe -help
+# An argument error ends in a console prompt. Without a terminal Wine may answer it at once (exit code 2)
+# or wait for a key like Windows, until the time limit (124): the log lines are written before either.
+run_limit=20
+expect_run "2|124" "argument-error: Missing scan path argument." 2 app recovery-tool.exe start -test-path 'D:\pairs'
+expect_run "2|124" "argument-error: Silent execution parameters:" 2 app recovery-tool.exe -help
+run_limit=120
 expect_run 1 "library-not-bound: Could not get address of GetInfo!" 3 nolib recovery-tool.exe start -full-scan
 
 line=$("$reader" "$(find_log)"); code=$?
 [[ $code == 3 ]] || fail "the whole log, whose last run found no library, read as \"$line\" ($code)"
-wineserver -k 2>/dev/null
 echo "log outcome reader: ok ($checked runs)"
