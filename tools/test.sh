@@ -14,6 +14,9 @@ require_node
 build_preset recovery-tool
 build_preset recovery-tool-x86
 
+step "checking that a second build of this commit gives the same bytes (tools/check-reproducible.sh)"
+tools/check-reproducible.sh || fail "two builds of this commit differ (see the DIFFERS lines above)"
+
 step "testing the x86-64 build (ctest --preset recovery-tool)"
 run_tests() { ctest --preset "$1" || fail "the $2 tests failed; rerun one with: ctest --preset $1 -R <name> --output-on-failure"; }
 run_tests recovery-tool x86-64

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The user guide's rules for reading a run's outcome from the log, as tools/read-log-outcome.sh states
+# them, against logs that real runs of the program write: a recovered folder, a partly failed one, an
+# argument error, a missing decryption library, and several runs in one log.
+# Usage: log_outcome.sh <folder of built programs> <source folder> <work folder>
+set -uo pipefail
+bin=$1; src=$2; work=$3
+fail() { echo "FAIL: $*"; exit 1; }
+reader=$src/tools/read-log-outcome.sh
+key=00112233445566778899aabbccddeeff
+
+d=$work/drive
+rm -rf "$work"
+mkdir -p "$d"/{app,nolib,victim,mixed}
+for i in 1 2; do printf 'Quarterly report %s\nThe numbers are fine.\n' "$i" > "$d/victim/report-$i.txt"; done
+printf 'Minutes of the meeting\n' > "$d/mixed/minutes.txt"
+printf 'Holiday plans, all of them\n' > "$d/mixed/plans.txt"
+cp "$bin/recovery-tool.exe" "$bin/sciter.dll" "$bin/demo_encrypt.exe" "$d/app/"
+cp "$bin/keyloom-demo.dll" "$d/app/Keyloom.dll"
+cp "$bin/recovery-tool.exe" "$bin/sciter.dll" "$d/nolib/"
+printf 'on call showFinalStep delay 300 close\n' > "$d/scenario.txt"
+
+prefix=$work/prefix
+"$src/tools/wine/make-prefix" "$prefix" sealed d="$d" || fail "could not make the prefix"
+export WINEPREFIX=$prefix WINEDEBUG=-all STANDIN_ENGINE_SCENARIO='D:\scenario.txt'
+# Also ends a console prompt that an argument-error run left waiting.
+trap 'wineserver -k 2>/dev/null' EXIT
+run_limit=120
+in_folder() { local folder=$1; shift; (cd "$d/$folder" && timeout "$run_limit" wine "$@" </dev/null >/dev/null 2>&1); }
+
+in_folder app demo_encrypt.exe 'D:\victim' 'D:\pairs' "$key" || fail "demo_encrypt failed on the victim folder"
+in_folder app demo_encrypt.exe 'D:\mixed' 'D:\pairs-unused' "$key" || fail "demo_encrypt failed on the mixed folder"
+# A damaged file: its body is one byte short of the original size, so the library cannot restore it.
+truncate -s -1 "$d/mixed/plans.txt.kyl"
+
+# %TEMP% of the prefix's user; where Wine puts it differs between versions, so it is looked for.
+find_log() { find "$prefix/drive_c/users" -name OstrivelLog.txt -print -quit; }
+checked=0
+# expect_run <expected exit codes of the program, a pattern> <expected reader line> <expected reader code>
+#            <folder> <program arguments...>
+expect_run() {
+  local want_rc=$1 want_line=$2 want_code=$3; shift 3
+  local before=0 log
+  log=$(find_log)
+  [[ -n $log ]] && before=$(wc -l < "$log")
+  in_folder "$@"
+  local rc=$?
+  log=$(find_log)
+  [[ -n $log ]] || fail "$*: no log was written"
+  [[ $rc =~ ^($want_rc)$ ]] || fail "$* ended with $rc, not $want_rc"
+  tail -n +"$((before + 1))" "$log" > "$work/new-lines.txt"
+  local line code
+  line=$("$reader" "$work/new-lines.txt"); code=$?
+  [[ $line == "$want_line" && $code == "$want_code" ]] ||
+    fail "$*: the reader said \"$line\" ($code), not \"$want_line\" ($want_code)"
+  echo "ok: $* -> $line"
+  checked=$((checked + 1))
+}
+
+expect_run 0 "succeeded: The threat is gone!" 0 \
+  app recovery-tool.exe start -scan-path 'D:\victim' -test-path 'D:\pairs'
+expect_run 0 "failed: The recovery process has failed for some files. Only 1 from 2 files were decrypted." 1 \
+  app recovery-tool.exe start -scan-path 'D:\mixed' -test-path 'D:\pairs'
+
+# Two runs in one log: the later one decides.
+line=$("$reader" "$(find_log)"); code=$?
+[[ $code == 1 && $line == failed:* ]] || fail "the whole log after a success and a failure read as \"$line\" ($code)"
+echo "ok: two runs in one log -> $line"
+
+# An argument error ends in a console prompt. Without a terminal Wine may answer it at once (exit code 2)
+# or wait for a key like Windows, until the time limit (124): the log lines are written before either.
+run_limit=20
+expect_run "2|124" "argument-error: Missing scan path argument." 2 app recovery-tool.exe start -test-path 'D:\pairs'
+expect_run "2|124" "argument-error: Silent execution parameters:" 2 app recovery-tool.exe -help
+run_limit=120
+expect_run 1 "library-not-bound: Could not get address of GetInfo!" 3 nolib recovery-tool.exe start -full-scan
+
+line=$("$reader" "$(find_log)"); code=$?
+[[ $code == 3 ]] || fail "the whole log, whose last run found no library, read as \"$line\" ($code)"
+echo "log outcome reader: ok ($checked runs)"

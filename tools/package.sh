@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Makes the two packages, build/x64/package/recovery-tool-<version>-x64.zip and
+# build/x86/package/recovery-tool-<version>-x86.zip, with CPack from the builds of both presets, and
+# checks that packing is repeatable: each package is packed a second time in another folder and must
+# come out byte for byte the same. Prints each package's size and SHA-256 sum.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+tools/install-deps.sh
+# The entries' times are the commit's time, which needs git (a minimal machine may lack it).
+# unzip checks the sums of an unpacked package.
+for tool in git unzip; do
+  command -v $tool >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $tool >/dev/null
+done
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH
+
+second=$(mktemp -d "${TMPDIR:-/tmp}/recovery-tool-second-pack.XXXXXXXX")
+trap 'rm -rf "$second"' EXIT
+
+status=0
+for preset in recovery-tool recovery-tool-x86; do
+  dir=build/x64; [[ $preset == recovery-tool-x86 ]] && dir=build/x86
+  cmake --preset "$preset" >/dev/null
+  # Only what the package holds; the x86 build also needs the x64 build's packer, built above.
+  cmake --build --preset "$preset" --target "$preset" >/dev/null
+  rm -rf "$dir/package"
+  (cd "$dir" && cpack -G ZIP >/dev/null)
+  (cd "$dir" && cpack -G ZIP -B "$second/$preset" >/dev/null)
+  for zip in "$dir"/package/*.zip; do
+    again=$second/$preset/$(basename "$zip")
+    # The sums in the package must hold for the files beside them once unpacked.
+    rm -rf "$second/unpacked" && mkdir "$second/unpacked" && unzip -q "$zip" -d "$second/unpacked"
+    if ! (cd "$second"/unpacked/* && sha256sum --quiet -c SHA256SUMS); then
+      echo "WRONG SUMS: $zip"
+      status=1
+    elif cmp -s "$zip" "$again"; then
+      printf '%s  %s bytes  sha256 %s\n' "$zip" "$(stat -c %s "$zip")" "$(sha256sum "$zip" | cut -d' ' -f1)"
+    else
+      echo "NOT REPEATABLE: $zip differs from a second packing"
+      status=1
+    fi
+  done
+done
+exit $status
