@@ -151,6 +151,15 @@ TEST_P(KeyloomCheckFaults, TheBrokenRuleIsNamed) {
   removeKeptWorkFolders(box);
 }
 
+#if defined(__i386__)
+// Each module has its own unwinder here: the exception cannot reach the checker and ends its session.
+const Misbehaviour kThrows{"throws", "throw=notes.txt\n", {"foreign-text", "no-exceptions"},
+                           "as it does when an exception leaves the library in a 32-bit build", false, true};
+#else
+const Misbehaviour kThrows{"throws", "throw=notes.txt\n", {"no-exceptions"},
+                           "DecryptSingleFile (notes.txt) let an exception (test library failure) escape"};
+#endif
+
 const std::string kRestoresDoc = "result=doc.enc,1\nalter=doc.enc,copy\n";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,8 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "the encrypted file is gone", true},
         Misbehaviour{"overwrites_the_encrypted_sample", kRestoresDoc + "alter=doc.enc,overwrite\n", {"sample-doc"},
                      "the encrypted file was changed", true},
-        Misbehaviour{"throws", "throw=notes.txt\n", {"no-exceptions"},
-                     "DecryptSingleFile (notes.txt) let an exception (test library failure) escape"},
+        kThrows,
         Misbehaviour{"uses_init_params_after_init", "useInitParams=notes.txt\n", {"foreign-text", "init-params-kept"},
                      "the library read the InitParams record after Init had returned (while checking foreign-text)",
                      false, true},

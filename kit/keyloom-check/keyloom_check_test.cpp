@@ -345,6 +345,19 @@ TEST(SessionProtocol, ACrashFailsTheCheckItWasInAndTheRestIsNotRun) {
   EXPECT_EQ(rows[3].detail, "not run: the library failed earlier, in foreign-text");
 }
 
+TEST(SessionProtocol, AnAbortInsideTheLibraryAlsoFailsNoExceptions) {
+  const auto rows = protocol::rowsFromSession(
+      "plan\tforeign-text\nplan\tforeign-read-only\nplan\tno-exceptions\nenter\tforeign-text\n", {false, 0, 3});
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].id, "foreign-text");
+  EXPECT_EQ(rows[0].status, Status::Failed);
+  EXPECT_EQ(rows[1].id, rules::kNoExceptions);
+  EXPECT_EQ(rows[1].status, Status::Failed);
+  EXPECT_NE(rows[1].detail.find("while checking foreign-text"), std::string::npos);
+  EXPECT_EQ(rows[2].id, "foreign-read-only");
+  EXPECT_EQ(rows[2].status, Status::Aborted);
+}
+
 TEST(SessionProtocol, AFaultInTheRetiredRecordIsBlamedOnInitParams) {
   const auto rows = protocol::rowsFromSession("plan\tforeign-text\nplan\tinit-params-kept\nenter\tforeign-text\ncrash\tc0000005\t1\n",
                                               {false, 0, 0xC0000005});

@@ -62,6 +62,8 @@ std::string describeExceptionCode(uint32_t code) {
   return fmt::format("{} (0x{:08x})", words, code);
 }
 
+constexpr uint32_t kAbortExitCode = 3;
+
 std::vector<Row> rowsFromSession(const std::string& output, const SessionEnd& end) {
   std::vector<std::string> planned;
   std::vector<Row> rows;
@@ -110,6 +112,15 @@ std::vector<Row> rowsFromSession(const std::string& output, const SessionEnd& en
     rows.push_back(makeRow(rules::kInitParamsKept, Status::Failed,
                            fmt::format("the library read the InitParams record after Init had returned (while "
                                        "checking {}): it must copy what it keeps",
+                                       culprit)));
+  }
+  // The C runtime's abort(), which std::terminate calls. In a 32-bit build the tool and the library each
+  // carry their own unwinder, so an exception that leaves the library finds no handler and ends the process
+  // this way: no caller can catch it.
+  if (!end.timedOut && !crashed && end.exitCode == kAbortExitCode && culprit != rules::kNoExceptions) {
+    rows.push_back(makeRow(rules::kNoExceptions, Status::Failed,
+                           fmt::format("the process aborted while checking {}, as it does when an exception "
+                                       "leaves the library in a 32-bit build, where no caller can catch it",
                                        culprit)));
   }
   for (const std::string& id : planned) {
