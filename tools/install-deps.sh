@@ -35,6 +35,7 @@ packages=(
   python3-pil                                            # draws the icon and the window's images
   chromium                                               # page tests: headless browser driven by Playwright
   ca-certificates                                        # npm reaches its registry over TLS
+  git unzip                                              # packages: the commit's time for entries, checking sums
 )
 # Node.js and npm: Debian's, unless the machine already has its own.
 command -v node >/dev/null || packages+=(nodejs)

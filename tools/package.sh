@@ -6,12 +6,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source tools/lib/steps.sh
+
+step "installing what is missing"
 tools/install-deps.sh
-# The entries' times are the commit's time, which needs git (a minimal machine may lack it).
-# unzip checks the sums of an unpacked package.
-for tool in git unzip; do
-  command -v $tool >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $tool >/dev/null
-done
+# The entries' times are the commit's time.
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH
 
@@ -21,12 +20,13 @@ trap 'rm -rf "$second"' EXIT
 status=0
 for preset in recovery-tool recovery-tool-x86; do
   dir=build/x64; [[ $preset == recovery-tool-x86 ]] && dir=build/x86
-  cmake --preset "$preset" >/dev/null
-  # Only what the package holds; the x86 build also needs the x64 build's packer, built above.
-  cmake --build --preset "$preset" --target "$preset" >/dev/null
+  step "building and packing the preset $preset (output in build/logs/package-*$preset*.log)"
+  logged "configure-$preset" "configuring the preset $preset" cmake --preset "$preset"
+  # Only what the package holds.
+  logged "package-build-$preset" "building the program of the preset $preset" cmake --build --preset "$preset" --target "$preset"
   rm -rf "$dir/package"
-  (cd "$dir" && cpack -G ZIP >/dev/null)
-  (cd "$dir" && cpack -G ZIP -B "$second/$preset" >/dev/null)
+  logged "package-$preset" "packing the preset $preset" bash -c "cd '$dir' && cpack -G ZIP"
+  logged "package-$preset-again" "packing the preset $preset a second time" bash -c "cd '$dir' && cpack -G ZIP -B '$second/$preset'"
   for zip in "$dir"/package/*.zip; do
     again=$second/$preset/$(basename "$zip")
     # The sums in the package must hold for the files beside them once unpacked.
