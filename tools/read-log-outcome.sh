@@ -6,12 +6,14 @@
 #   tools/read-log-outcome.sh <log file>
 #
 # The last of these lines in the log decides: a silent run's first line (it has started, no outcome
-# yet), an outcome (the line after "The decryption process has ended."), an argument error, a failure to
-# bind the decryption library (the first of its lines). Prints one line and exits with the watcher's codes:
+# yet), the start of its scan, an outcome (the line after "The decryption process has ended."), an
+# argument error, a failure to bind the decryption library (the first of its lines). An outcome after a
+# stop or a closed window in the same run is a failure, whatever it says: the scan did not reach its end.
+# Prints one line and exits with the watcher's codes:
 #   0 succeeded: <outcome>   1 failed: <outcome>   2 argument-error: <log line>
 #   3 library-not-bound: <log line>   4 no-outcome: ...
 set -euo pipefail
-[[ $# == 1 ]] || { sed -n '6,13p' "$0" | sed 's/^# \{0,1\}//'; exit 64; }
+[[ $# == 1 ]] || { sed -n '6,14p' "$0" | sed 's/^# \{0,1\}//'; exit 64; }
 log=$1
 [[ -r $log ]] || { echo "no-outcome: cannot read $log"; exit 4; }
 
@@ -31,16 +33,26 @@ awk '
     text = substr($0, RLENGTH + 1, length($0) - RLENGTH - 1)
     if (ended) {
       ended = 0
-      if (text == "The threat is gone!" || text == "Scan finished, no encrypted files have been found!")
+      if (stopped)
+        decide(1, "failed: stopped before the end: " text)
+      else if (text == "The threat is gone!" || text == "Scan finished, no encrypted files have been found!")
         decide(0, "succeeded: " text)
       else
         decide(1, "failed: " text)
+      stopped = 0
       next
     }
     if (level == "Info" && text == "The decryption process has ended.") { ended = 1; next }
+    if (level == "Info" && text == "Scanning system...") {
+      decide(4, "no-outcome: the scan began but its outcome is not in the log"); next
+    }
+    if (level == "Info" && index(text, "The decryption process has been stopped!") == 1) { stopped = 1; next }
     if (level != "Debug") next
-    if (index(text, "The tool has been executed with the following command line arguments:") == 1)
-      decide(4, "no-outcome: the run started but its outcome is not in the log")
+    if (text == "The window was closed during the run: it ends after the file in hand.") { stopped = 1; next }
+    if (index(text, "The tool has been executed with the following command line arguments:") == 1) {
+      stopped = 0
+      decide(4, "no-outcome: the run started but its scan has not begun")
+    }
     else if (text ~ /^(Missing .*argument.*\.|The provided (scan|test) path does not exist!|Silent execution parameters:|Could not check whether .*|Could not start the decryption run.*)$/)
       decide(2, "argument-error: " text)
     else if (text ~ /^(Could not load the decryption library .*|Could not get address of .*|Could not list the working directory.*)$/)

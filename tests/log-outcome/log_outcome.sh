@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The user guide's rules for reading a run's outcome from the log, as tools/read-log-outcome.sh states
 # them, against logs that real runs of the program write: a recovered folder, a partly failed one, an
-# argument error, a missing decryption library, and several runs in one log.
+# argument error, a missing decryption library, and several runs in one log; and a real run's log cut short
+# or with a stop or a closed window before its outcome.
 # Usage: log_outcome.sh <folder of built programs> <source folder> <work folder>
 set -uo pipefail
 bin=$1; src=$2; work=$3
@@ -59,8 +60,36 @@ expect_run() {
 
 expect_run 0 "succeeded: The threat is gone!" 0 \
   app recovery-tool.exe start -scan-path 'D:\victim' -test-path 'D:\pairs'
+cp "$work/new-lines.txt" "$work/success.txt"   # the successful run's lines, for the cut-short logs below
 expect_run 0 "failed: The recovery process has failed for some files. Only 1 from 2 files were decrypted." 1 \
   app recovery-tool.exe start -scan-path 'D:\mixed' -test-path 'D:\pairs'
+
+# Cut short: the successful run's log up to its scan's start, and up to its first line only, as a watcher
+# sees it while the run goes on or after a library refused to start (which logs nothing).
+# expect_lines <file> <expected reader line> <expected reader code>
+expect_lines() {
+  local line code
+  line=$("$reader" "$1"); code=$?
+  [[ $line == "$2" && $code == "$3" ]] || fail "$1: the reader said \"$line\" ($code), not \"$2\" ($3)"
+  echo "ok: $(basename "$1") -> $line"
+}
+grep -q $'\t\[Scanning system...\]' "$work/success.txt" || fail "the successful run logged no start of its scan"
+sed -n '0,/\[Scanning system\.\.\.\]/p' "$work/success.txt" > "$work/scan-began.txt"
+expect_lines "$work/scan-began.txt" "no-outcome: the scan began but its outcome is not in the log" 4
+sed -n '0,/command line arguments:/p' "$work/success.txt" > "$work/started.txt"
+expect_lines "$work/started.txt" "no-outcome: the run started but its scan has not begun" 4
+# A window closed during the run: the outcome then tells only what was done before the stop.
+stamp=$(sed -n 's/^\(\[[^]]*\]\).*/\1/p' "$work/success.txt" | head -n 1)
+awk -v closed="$stamp"$'\t[Debug]\t[The window was closed during the run: it ends after the file in hand.]\r' \
+  '/\[The decryption process has ended\.\]/ { print closed } { print }' "$work/success.txt" > "$work/closed.txt"
+expect_lines "$work/closed.txt" "failed: stopped before the end: The threat is gone!" 1
+stamp_stop=$'\t[Info]\t[The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...]\r'
+awk -v stop="$stamp$stamp_stop" '/\[The decryption process has ended\.\]/ { print stop } { print }' \
+  "$work/success.txt" > "$work/stopped.txt"
+expect_lines "$work/stopped.txt" "failed: stopped before the end: The threat is gone!" 1
+# A later run in the same log starts afresh: its success is not marked by the earlier stop.
+cat "$work/stopped.txt" "$work/success.txt" > "$work/stopped-then-whole.txt"
+expect_lines "$work/stopped-then-whole.txt" "succeeded: The threat is gone!" 0
 
 # Two runs in one log: the later one decides.
 line=$("$reader" "$(find_log)"); code=$?
