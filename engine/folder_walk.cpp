@@ -88,6 +88,7 @@ std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
 bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
   state_->closeAll();
   broken_ = 0;
+  brokenAt_.clear();
   const DWORD attributes = GetFileAttributesW(root.c_str());
   if (root.empty() || attributes == INVALID_FILE_ATTRIBUTES) {
     error = root.empty() ? ERROR_PATH_NOT_FOUND : GetLastError();
@@ -115,6 +116,7 @@ bool FolderWalk::next(WalkEntry& entry) {
     const DWORD error = s.enter(folder);
     if (error != ERROR_SUCCESS && error != ERROR_ACCESS_DENIED && !isGone(error)) {
       broken_ = error;
+      brokenAt_ = folder;
       s.closeAll();
       return false;
     }
@@ -127,9 +129,12 @@ bool FolderWalk::next(WalkEntry& entry) {
       level.hasPending = false;
     } else if (!FindNextFileW(level.find.get(), &data)) {
       const DWORD error = GetLastError();
-      s.stack.pop_back();
-      if (error == ERROR_NO_MORE_FILES) continue;
+      if (error == ERROR_NO_MORE_FILES) {
+        s.stack.pop_back();
+        continue;
+      }
       broken_ = error;
+      brokenAt_ = level.folder;
       s.closeAll();
       return false;
     }

@@ -19,11 +19,13 @@ class FolderWalk : public EntryWalk {
   bool open(const std::wstring& root, uint32_t& error) override;
   bool next(WalkEntry& entry) override;
   uint32_t brokenBy() const override { return broken_; }
+  std::wstring brokenAt() const override { return brokenAt_; }
 
  private:
   struct State;
   std::unique_ptr<State> state_;
   uint32_t broken_ = 0;
+  std::wstring brokenAt_;
 };
 
 // Joins a folder and an entry name with one backslash, keeping a separator the folder already ends with.

@@ -182,9 +182,11 @@ FileResult Decryptor::scanFolder(std::wstring root) {
     }
   }
   if (walk->brokenBy() != 0) {
-    writeLine(fmt::format("The scan of \"{}\" ended early: {}", text::ansi_from_wide(root),
-                          platform->systemMessage(walk->brokenBy())),
+    // Files past the break were never offered, so the root cannot count as done, whatever was found so far.
+    writeLine(fmt::format("The scan of \"{}\" ended early at \"{}\": {}", text::ansi_from_wide(root),
+                          text::ansi_from_wide(walk->brokenAt()), platform->systemMessage(walk->brokenBy())),
               Info);
+    result = Failed;
   }
   return result;
 }

@@ -27,6 +27,8 @@ class EntryWalk {
   virtual bool next(WalkEntry& entry) = 0;
   // Nonzero when the listing ended on an error instead of its end.
   virtual uint32_t brokenBy() const = 0;
+  // The folder whose listing broke, as the walk spells it; empty while brokenBy() is zero.
+  virtual std::wstring brokenAt() const = 0;
 };
 
 class RunPlatform {
