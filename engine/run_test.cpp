@@ -200,6 +200,11 @@ class FakeMachine : public RunPlatform {
     return found == driveTypes.end() ? unsigned{DriveNoRoot} : found->second;
   }
   void removeFile(const std::wstring& path) override { removed.push_back(narrow(path)); }
+  // Paths in these tests are full already; a relative one resolves under C:\work.
+  std::wstring fullPathOf(std::wstring_view path) override {
+    const std::wstring given(path);
+    return given.size() > 2 && given[1] == L':' ? given : L"C:\\work\\" + given;
+  }
   std::string systemMessage(uint32_t code) override { return "system error " + std::to_string(code); }
 
  private:
@@ -412,6 +417,24 @@ TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
   EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\"}));
   EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0"}));
   EXPECT_EQ(lib.calls.back(), "Finish");
+}
+
+TEST_F(Run, DeepFilesReachTheLibraryAndTheirRemovalInTheLongPathFormShallowOnesAsWalked) {
+  std::wstring deepFolder = kFolder;
+  while (deepFolder.size() + 20 < 250) deepFolder += L"\\folder-of-twenty-ch";
+  const std::wstring shallow = kFolder + L"\\a.kyl";
+  const std::wstring atTheLimit = deepFolder + L"\\" + std::wstring(259 - deepFolder.size() - 1, L'f');
+  const std::wstring past = atTheLimit + L"g";
+  const std::wstring relative = L"victim\\" + std::wstring(250, L'r');
+  const std::vector<std::wstring> offered = {shallow, atTheLimit, L"\\\\?\\" + past, L"\\\\?\\C:\\work\\" + relative};
+  for (const std::wstring& path : {shallow, atTheLimit, past, relative})
+    machine.trees[kFolder].push_back({path, WalkEntry::RegularFile, 0});
+  for (const std::wstring& path : offered) lib.results[path] = Decrypted;
+  runOver(kFolder, {{false, OptionBackup}});
+  Lines expected;
+  for (const std::wstring& path : offered) expected.push_back(narrow(path));
+  EXPECT_EQ(files(), expected);
+  EXPECT_EQ(machine.removed, expected) << "the same path the library was given";
 }
 
 TEST_F(Run, AFolderScanCutShortByAnErrorFailsAndSaysWhereItStopped) {

@@ -90,4 +90,13 @@ ProgramOutput run_program_output(const std::wstring& program, const std::vector<
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
 
+// Paths past the classic limit: the C runtime beneath std::filesystem and the file streams refuses them
+// even in the long-path form, so deep trees are made, moved and removed through the system's own calls.
+std::wstring long_form(const fs::path& full_path);      // "\\?\" + the path
+bool make_folders(const fs::path& full_path);           // every missing folder on the way
+bool move_file(const fs::path& from, const fs::path& to);
+std::string read_deep_file(const fs::path& full_path);  // empty when it cannot be read
+bool deep_file_exists(const fs::path& full_path);
+void remove_tree(const fs::path& full_path);            // what can be removed; errors are ignored
+
 }  // namespace harness
