@@ -330,15 +330,22 @@ ProgramOutput run_program_output(const std::wstring& program, const std::vector<
 }
 
 ToolResult Sandbox::run(const ToolRun& run) {
-  const fs::path program = app_dir() / "recovery-tool.exe";
+  const fs::path program_folder = run.program_apart ? program_dir() : app_dir();
+  const auto folder_of = [&](Place place) { return place == Place::BesideProgram ? program_folder : app_dir(); };
+  fs::create_directories(program_folder);
+  const fs::path program = program_folder / "recovery-tool.exe";
   // Each build's own deliverable (x86-64 or i386), under the one name the tests know it by.
   fs::copy_file(bin_dir() / DELIVERABLE_FILE_NAME, program, fs::copy_options::overwrite_existing);
   if (!run.engine.empty())
-    fs::copy_file(bin_dir() / run.engine, app_dir() / "sciter.dll", fs::copy_options::overwrite_existing);
+    fs::copy_file(bin_dir() / run.engine, folder_of(run.engine_place) / "sciter.dll",
+                  fs::copy_options::overwrite_existing);
   if (!run.library.empty())
-    fs::copy_file(bin_dir() / run.library, app_dir() / "Keyloom.dll", fs::copy_options::overwrite_existing);
-  if (!run.library_config.empty()) write_file(app_dir() / "Keyloom.dll.cfg", run.library_config);
-  fs::remove(app_dir() / "Keyloom.dll.record");
+    fs::copy_file(bin_dir() / run.library, folder_of(run.library_place) / "Keyloom.dll",
+                  fs::copy_options::overwrite_existing);
+  // The test library reads its answers from beside itself and records its calls there.
+  const fs::path library_folder = folder_of(run.library_place);
+  if (!run.library_config.empty()) write_file(library_folder / "Keyloom.dll.cfg", run.library_config);
+  fs::remove(library_folder / "Keyloom.dll.record");
   const fs::path journal_path = root_ / "journal.txt";
   const fs::path scenario_path = root_ / "scenario.txt";
   fs::remove(journal_path);
@@ -389,7 +396,7 @@ ToolResult Sandbox::run(const ToolRun& run) {
   CloseHandle(process.hProcess);
   result.log = read_file(log_path());
   result.journal = read_journal(journal_path);
-  result.library_record = read_file(app_dir() / "Keyloom.dll.record");
+  result.library_record = read_file(library_folder / "Keyloom.dll.record");
   return result;
 }
 

@@ -24,9 +24,17 @@ struct JournalEntry {
   json args;
 };
 
+// Where a file is installed when the program does not start from its own folder (ToolRun::program_apart).
+enum class Place { BesideProgram, WorkingDirectory };
+
 struct ToolRun {
   std::wstring engine = L"sciter.dll";  // file in the bin folder installed as sciter.dll; empty: none
   std::wstring library;                 // file in the bin folder installed as Keyloom.dll; empty: none
+  // By default the program, the engine and the library share app\, the working directory. Apart, the
+  // program is in program\ and is started with app\ as its working directory.
+  bool program_apart = false;
+  Place engine_place = Place::BesideProgram;
+  Place library_place = Place::WorkingDirectory;
   std::vector<std::wstring> args;       // after the program path
   std::string scenario;                 // the stand-in engine's page double
   std::string library_config;           // keyloom-test.dll's answers (Keyloom.dll.cfg beside it)
@@ -62,7 +70,8 @@ class Sandbox {
   Sandbox();
   ~Sandbox();
   const fs::path& root() const { return root_; }
-  fs::path app_dir() const { return root_ / "app"; }
+  fs::path app_dir() const { return root_ / "app"; }  // the working directory
+  fs::path program_dir() const { return root_ / "program"; }  // the program's folder when apart
   fs::path temp_dir() const { return root_ / "temp"; }
   fs::path files_dir() const { return root_ / "files"; }
   fs::path log_path() const { return temp_dir() / "OstrivelLog.txt"; }
