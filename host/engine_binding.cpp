@@ -13,7 +13,8 @@ Fn kernel_function(const char* name) {
 }  // namespace
 
 void keep_working_directory_out_of_dll_search() {
-  // An empty DLL directory takes the working directory out of the standard search order.
+  // An empty DLL directory takes the working directory out of the standard search order on Windows
+  // (Wine 8 takes it as no DLL directory at all, so there the default directories below do the work).
   SetDllDirectoryW(L"");
   // Where the system offers them (Windows 8 on, Windows 7 with its update; Wine), resolved at run time
   // so that older systems still start the program: the safe default directories leave PATH out as
