@@ -1,5 +1,5 @@
-// What a run needs from the machine: listing a root, the type of a drive, removing a file, full paths. The system's
-// own answers are in system_platform.cpp; tests hand a run their own.
+// What a run needs from the machine: listing a root, the type of a drive, removing a file, full paths.
+// The system's own answers are in system_platform.cpp; tests hand a run their own.
 #pragma once
 
 #include <cstdint>

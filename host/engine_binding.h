@@ -12,8 +12,9 @@ void keep_working_directory_out_of_dll_search();
 namespace sciter {
 
 // Loads sciter.dll (from the program's folder or the system's, never the working directory once
-// keep_working_directory_out_of_dll_search has run) and calls its SciterAPI export on first use (thread-safe). When the library, the export
-// or the table is missing, the process ends at once with exit code -1: nothing can be shown without it.
+// keep_working_directory_out_of_dll_search has run) and calls its SciterAPI export on first use
+// (thread-safe). When the library, the export or the table is missing, the process ends at once with
+// exit code -1: nothing can be shown without it.
 const abi::ISciterAPI& api();
 
 }  // namespace sciter

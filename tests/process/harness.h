@@ -99,8 +99,8 @@ ProgramOutput run_program_output(const std::wstring& program, const std::vector<
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
 
-// Paths past the classic limit: the C runtime beneath std::filesystem and the file streams refuses them
-// even in the long-path form, so deep trees are made, moved and removed through the system's own calls.
+// Paths past the classic limit: the C runtime beneath std::filesystem fails on them (remove_all does even
+// in the long-path form), so deep trees are made, moved, read and removed through the system's own calls.
 std::wstring long_form(const fs::path& full_path);      // "\\?\" + the path
 bool make_folders(const fs::path& full_path);           // every missing folder on the way
 bool move_file(const fs::path& from, const fs::path& to);
