@@ -32,8 +32,11 @@ bool Decryptor::loadLibrary() {
     if (!entries->is_regular_file(statusError)) continue;
     const std::wstring& path = entries->path().native();
     if (!namesTheLibrary(path)) continue;
+    // Loaded by its full path: only the folder it was chosen from may supply it.
+    std::error_code absoluteError;
+    const std::filesystem::path fullPath = std::filesystem::absolute(entries->path(), absoluteError);
     uint32_t loadError = 0;
-    module = loadLibraryModule(path, loadError);
+    module = loadLibraryModule(absoluteError ? path : fullPath.native(), loadError);
     if (!module) {
       writeLine(fmt::format("Could not load the decryption library (0x{:x}).", loadError), Debug);
       return false;

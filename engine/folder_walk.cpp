@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/long_path.h"
+
 namespace {
 
 // Owns one listing of FindFirstFileExW; closed when the level is left or the walk ends.
@@ -40,6 +42,9 @@ struct Level {
   bool hasPending = false;
 };
 
+// The path to ask the system about, in the long-path form when it is too long for the classic limit.
+std::wstring forSystem(const std::wstring& path, PathUse use) { return systemPathFor(path, use, systemFullPathOf); }
+
 bool isDotName(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
@@ -59,8 +64,9 @@ struct FolderWalk::State {
   DWORD enter(const std::wstring& folder) {
     Level level;
     level.folder = folder;
-    level.find = FindHandle(FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoBasic, &level.pending,
-                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    const std::wstring pattern = joinPath(forSystem(folder, PathUse::FolderListing), L"*");
+    level.find = FindHandle(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &level.pending, FindExSearchNameMatch,
+                                             nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!level.find.valid()) {
       const DWORD error = GetLastError();
       // A drive root has no "." entry, so an empty one answers "no file".
@@ -78,6 +84,17 @@ FolderWalk::FolderWalk() : state_(std::make_unique<State>()) {}
 
 FolderWalk::~FolderWalk() { state_->closeAll(); }
 
+std::wstring systemFullPathOf(std::wstring_view path) {
+  const std::wstring given(path);
+  const DWORD needed = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {};
+  std::wstring full(needed, L'\0');
+  const DWORD written = GetFullPathNameW(given.c_str(), needed, full.data(), nullptr);
+  if (written == 0 || written >= needed) return {};
+  full.resize(written);
+  return full;
+}
+
 std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
   if (folder.empty()) return name;
   const wchar_t last = folder.back();
@@ -88,7 +105,8 @@ std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
 bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
   state_->closeAll();
   broken_ = 0;
-  const DWORD attributes = GetFileAttributesW(root.c_str());
+  brokenAt_.clear();
+  const DWORD attributes = GetFileAttributesW(forSystem(root, PathUse::File).c_str());
   if (root.empty() || attributes == INVALID_FILE_ATTRIBUTES) {
     error = root.empty() ? ERROR_PATH_NOT_FOUND : GetLastError();
     return false;
@@ -115,6 +133,7 @@ bool FolderWalk::next(WalkEntry& entry) {
     const DWORD error = s.enter(folder);
     if (error != ERROR_SUCCESS && error != ERROR_ACCESS_DENIED && !isGone(error)) {
       broken_ = error;
+      brokenAt_ = folder;
       s.closeAll();
       return false;
     }
@@ -127,9 +146,12 @@ bool FolderWalk::next(WalkEntry& entry) {
       level.hasPending = false;
     } else if (!FindNextFileW(level.find.get(), &data)) {
       const DWORD error = GetLastError();
-      s.stack.pop_back();
-      if (error == ERROR_NO_MORE_FILES) continue;
+      if (error == ERROR_NO_MORE_FILES) {
+        s.stack.pop_back();
+        continue;
+      }
       broken_ = error;
+      brokenAt_ = level.folder;
       s.closeAll();
       return false;
     }
@@ -146,7 +168,7 @@ bool FolderWalk::next(WalkEntry& entry) {
     entry.kind = WalkEntry::RegularFile;
     if (isLink) {
       // A file link counts by what it points to; a dangling one is passed over like any non-file.
-      const DWORD target = GetFileAttributesW(entry.path.c_str());
+      const DWORD target = GetFileAttributesW(forSystem(entry.path, PathUse::File).c_str());
       if (target == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         entry.kind = isGone(error) ? WalkEntry::Other : WalkEntry::Unreadable;

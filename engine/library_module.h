@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-// The module, or null with the system error code in error. The module is never unloaded.
-void* loadLibraryModule(const std::wstring& path, uint32_t& error);
+// Loads the library at a full path, its own dependencies searched in its folder and the system's. The
+// module, or null with the system error code in error. The module is never unloaded.
+void* loadLibraryModule(const std::wstring& fullPath, uint32_t& error);
 // The export's address, or null; a null module has no exports.
 void* libraryExport(void* module, const char* name);

@@ -5,6 +5,7 @@
 
 #include "engine/decryptor.h"
 #include "engine/drive_roots.h"
+#include "engine/long_path.h"
 #include "engine/run_report.h"
 #include "text/encodings.h"
 
@@ -154,6 +155,7 @@ FileResult Decryptor::scanFolder(std::wstring root) {
   }
   const OptionChoice* backup = findChoice(options, OptionBackup);
   const bool keepEncrypted = backup && backup->checked;
+  const FullPathOf fullPathOf = [this](std::wstring_view path) { return platform->fullPathOf(path); };
 
   WalkEntry entry;
   while (!stopped && walk->next(entry)) {
@@ -167,7 +169,9 @@ FileResult Decryptor::scanFolder(std::wstring root) {
     }
     if (entry.kind != WalkEntry::RegularFile) continue;
     try {
-      const std::filesystem::path file(entry.path);
+      // A deep file reaches the library, and its removal the system, in the long-path form, so neither
+      // depends on the machine's long-path setting; shorter paths go exactly as the walk spelled them.
+      const std::filesystem::path file(systemPathFor(entry.path, PathUse::File, fullPathOf));
       const int32_t code = decryptSingleFile(&file);
       if (code == Decrypted) {
         ++decryptedCount;
@@ -176,15 +180,17 @@ FileResult Decryptor::scanFolder(std::wstring root) {
       }
       if (code >= NotEncrypted && code <= Failed) result = worseOf(result, static_cast<FileResult>(code));
       if (code == NoDiskSpace) return result;
-      if (code == Decrypted && !keepEncrypted) platform->removeFile(entry.path);
+      if (code == Decrypted && !keepEncrypted) platform->removeFile(file.native());
     } catch (...) {
       // A file the library could not cope with must not end the scan of the others.
     }
   }
   if (walk->brokenBy() != 0) {
-    writeLine(fmt::format("The scan of \"{}\" ended early: {}", text::ansi_from_wide(root),
-                          platform->systemMessage(walk->brokenBy())),
+    // Files past the break were never offered, so the root cannot count as done, whatever was found so far.
+    writeLine(fmt::format("The scan of \"{}\" ended early at \"{}\": {}", text::ansi_from_wide(root),
+                          text::ansi_from_wide(walk->brokenAt()), platform->systemMessage(walk->brokenBy())),
               Info);
+    result = Failed;
   }
   return result;
 }

@@ -1,10 +1,11 @@
-// What a run needs from the machine: listing a root, the type of a drive, removing a file. The system's
-// own answers are in system_platform.cpp; tests hand a run their own.
+// What a run needs from the machine: listing a root, the type of a drive, removing a file, full paths.
+// The system's own answers are in system_platform.cpp; tests hand a run their own.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 struct WalkEntry {
   enum Kind {
@@ -27,6 +28,8 @@ class EntryWalk {
   virtual bool next(WalkEntry& entry) = 0;
   // Nonzero when the listing ended on an error instead of its end.
   virtual uint32_t brokenBy() const = 0;
+  // The folder whose listing broke, as the walk spells it; empty while brokenBy() is zero.
+  virtual std::wstring brokenAt() const = 0;
 };
 
 class RunPlatform {
@@ -37,6 +40,8 @@ class RunPlatform {
   virtual unsigned driveType(const std::wstring& root) = 0;
   // Errors are not reported: a file that cannot be removed stays.
   virtual void removeFile(const std::wstring& path) = 0;
+  // What GetFullPathNameW makes of a path; empty when it cannot be resolved. Used by the long-path rule.
+  virtual std::wstring fullPathOf(std::wstring_view path) = 0;
   virtual std::string systemMessage(uint32_t code) = 0;  // ANSI code page
 };
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -133,9 +134,17 @@ class FakePage : public RunPage {
   Lines calls_;
 };
 
+// A listing that breaks after some entries of its root, in one of its folders.
+struct WalkBreak {
+  size_t after = 0;  // entries listed before the break
+  std::wstring folder;
+  uint32_t error = 0;
+};
+
 class FakeWalk : public EntryWalk {
  public:
-  explicit FakeWalk(const std::map<std::wstring, std::vector<WalkEntry>>& trees) : trees_(trees) {}
+  FakeWalk(const std::map<std::wstring, std::vector<WalkEntry>>& trees, const std::map<std::wstring, WalkBreak>& breaks)
+      : trees_(trees), breaks_(breaks) {}
   bool open(const std::wstring& root, uint32_t& error) override {
     const auto found = trees_.find(root);
     if (found == trees_.end()) {
@@ -143,24 +152,35 @@ class FakeWalk : public EntryWalk {
       return false;
     }
     entries_ = found->second;
+    const auto broken = breaks_.find(root);
+    if (broken != breaks_.end()) break_ = broken->second;
     return true;
   }
   bool next(WalkEntry& entry) override {
+    if (break_ && next_ == break_->after) {
+      broken_ = true;
+      return false;
+    }
     if (next_ >= entries_.size()) return false;
     entry = entries_[next_++];
     return true;
   }
-  uint32_t brokenBy() const override { return 0; }
+  uint32_t brokenBy() const override { return broken_ ? break_->error : 0; }
+  std::wstring brokenAt() const override { return broken_ ? break_->folder : std::wstring(); }
 
  private:
   const std::map<std::wstring, std::vector<WalkEntry>>& trees_;
+  const std::map<std::wstring, WalkBreak>& breaks_;
   std::vector<WalkEntry> entries_;
   size_t next_ = 0;
+  std::optional<WalkBreak> break_;
+  bool broken_ = false;
 };
 
 class FakeMachine : public RunPlatform {
  public:
   std::map<std::wstring, std::vector<WalkEntry>> trees;  // by root
+  std::map<std::wstring, WalkBreak> breaks;               // by root; roots not named list to their end
   std::map<wchar_t, unsigned> driveTypes;                // letters not named have no root
   Lines walked, removed;
 
@@ -180,11 +200,16 @@ class FakeMachine : public RunPlatform {
     return found == driveTypes.end() ? unsigned{DriveNoRoot} : found->second;
   }
   void removeFile(const std::wstring& path) override { removed.push_back(narrow(path)); }
+  // Paths in these tests are full already; a relative one resolves under C:\work.
+  std::wstring fullPathOf(std::wstring_view path) override {
+    const std::wstring given(path);
+    return given.size() > 2 && given[1] == L':' ? given : L"C:\\work\\" + given;
+  }
   std::string systemMessage(uint32_t code) override { return "system error " + std::to_string(code); }
 
  private:
   struct RecordingWalk : FakeWalk {
-    explicit RecordingWalk(FakeMachine& machine) : FakeWalk(machine.trees), machine_(machine) {}
+    explicit RecordingWalk(FakeMachine& machine) : FakeWalk(machine.trees, machine.breaks), machine_(machine) {}
     bool open(const std::wstring& root, uint32_t& error) override {
       machine_.walked.push_back(narrow(root));
       return FakeWalk::open(root, error);
@@ -392,6 +417,53 @@ TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
   EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\"}));
   EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0"}));
   EXPECT_EQ(lib.calls.back(), "Finish");
+}
+
+TEST_F(Run, DeepFilesReachTheLibraryAndTheirRemovalInTheLongPathFormShallowOnesAsWalked) {
+  std::wstring deepFolder = kFolder;
+  while (deepFolder.size() + 20 < 250) deepFolder += L"\\folder-of-twenty-ch";
+  const std::wstring shallow = kFolder + L"\\a.kyl";
+  const std::wstring atTheLimit = deepFolder + L"\\" + std::wstring(259 - deepFolder.size() - 1, L'f');
+  const std::wstring past = atTheLimit + L"g";
+  const std::wstring relative = L"victim\\" + std::wstring(250, L'r');
+  const std::vector<std::wstring> offered = {shallow, atTheLimit, L"\\\\?\\" + past, L"\\\\?\\C:\\work\\" + relative};
+  for (const std::wstring& path : {shallow, atTheLimit, past, relative})
+    machine.trees[kFolder].push_back({path, WalkEntry::RegularFile, 0});
+  for (const std::wstring& path : offered) lib.results[path] = Decrypted;
+  runOver(kFolder, {{false, OptionBackup}});
+  Lines expected;
+  for (const std::wstring& path : offered) expected.push_back(narrow(path));
+  EXPECT_EQ(files(), expected);
+  EXPECT_EQ(machine.removed, expected) << "the same path the library was given";
+}
+
+TEST_F(Run, AFolderScanCutShortByAnErrorFailsAndSaysWhereItStopped) {
+  machine.folder(kFolder, {1, 1, 1, 1});
+  machine.breaks[kFolder] = {2, L"D:\\victim\\mail", 1117};
+  runOver(kFolder);
+  EXPECT_EQ(files(), (Lines{"D:\\victim\\file0", "D:\\victim\\file1"}));
+  EXPECT_TRUE(logged("Info: The scan of \"D:\\victim\" ended early at \"D:\\victim\\mail\": system error 1117"))
+      << testing::PrintToString(lib.log);
+  const Lines info = infoLines();
+  EXPECT_EQ(info.back(), "The recovery process has failed for some files. Only 2 from 2 files were decrypted.")
+      << "never the success line over a folder visited only in part";
+  EXPECT_EQ(page.endCalls().back(), "showFinalStep failure");
+  EXPECT_EQ(lib.calls.back(), "Finish");
+}
+
+TEST_F(Run, ARootCutShortInAWholeSystemScanFailsTheRunButTheLaterRootsAreScanned) {
+  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveFixed}};
+  machine.folder(L"\\\\?\\C:\\", {1, 1});
+  machine.folder(L"\\\\?\\E:\\", {1});
+  machine.breaks[L"\\\\?\\C:\\"] = {1, L"\\\\?\\C:\\Users", 21};
+  runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
+  EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\", "\\\\?\\E:\\"}));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0", "\\\\?\\E:\\\\file0"}));
+  EXPECT_TRUE(logged("The scan of \"\\\\?\\C:\\\" ended early at \"\\\\?\\C:\\Users\": system error 21"));
+  EXPECT_EQ(page.endCalls(),
+            (Lines{"setFinalMessage ansi The recovery process has failed for some files. Only 2 from 2 files were "
+                   "decrypted.",
+                   "setLogPath", "showFinalStep failure"}));
 }
 
 TEST_F(Run, OneRunPerProcess) {

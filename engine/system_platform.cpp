@@ -17,6 +17,7 @@ class SystemPlatform : public RunPlatform {
     std::error_code ignored;
     std::filesystem::remove(std::filesystem::path(path), ignored);
   }
+  std::wstring fullPathOf(std::wstring_view path) override { return systemFullPathOf(path); }
   std::string systemMessage(uint32_t code) override {
     return std::system_category().message(static_cast<int>(code));
   }

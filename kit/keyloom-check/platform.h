@@ -8,7 +8,8 @@
 
 namespace keyloom_check::platform {
 
-// Loads the library the way the tool does (LoadLibraryW on its path) and binds the four exports by name.
+// Loads the library the way the tool does (by its full path, its dependencies from its own folder and the
+// system's, never the working directory by name) and binds the four exports by name.
 // On false, error says why the system refused it.
 bool loadLibrary(const std::wstring& path, LibraryExports& library, std::string& error);
 

@@ -279,10 +279,36 @@ void print(const std::string& text) {
   }
 }
 
+// As in the tool: no DLL comes from the working directory by its name alone, and what the library loads
+// later by a bare name is looked for in the program's folder and the system's only.
+void keepWorkingDirectoryOutOfDllSearch() {
+  SetDllDirectoryW(L"");
+  using FlagsFunction = BOOL(WINAPI*)(DWORD);
+  const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+  if (auto setDefault = reinterpret_cast<FlagsFunction>(reinterpret_cast<void*>(found)))
+    setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+// As in the tool: by its full path, the DLLs it imports from its own folder and the system's.
+HMODULE loadByFullPath(const std::wstring& path) {
+  std::wstring full = path;
+  if (const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr); needed > 0) {
+    std::wstring resolved(needed, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), needed, resolved.data(), nullptr);
+    if (written > 0 && written < needed) full = resolved.substr(0, written);
+  }
+  HMODULE module =
+      LoadLibraryExW(full.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+    module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return module;
+}
+
 }  // namespace
 
 bool loadLibrary(const std::wstring& path, LibraryExports& library, std::string& error) {
-  const HMODULE module = LoadLibraryW(path.c_str());
+  keepWorkingDirectoryOutOfDllSearch();
+  const HMODULE module = loadByFullPath(path);
   if (!module) {
     const DWORD code = GetLastError();
     error = "the library cannot be loaded (" + systemMessage(code) + ")";

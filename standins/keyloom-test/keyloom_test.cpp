@@ -41,6 +41,12 @@
 #define EXPORT_FINISH KEYLOOM_EXPORT
 #endif
 
+// A variant that needs a DLL of its own (KEYLOOM_TEST_WITH_DEPENDENCY), found only in its folder, tests
+// where the tool lets the library's dependencies come from.
+#ifdef KEYLOOM_TEST_WITH_DEPENDENCY
+extern "C" __declspec(dllimport) const char* keyloom_test_dependency_name();
+#endif
+
 namespace {
 
 using keyloom_test::Config;
@@ -138,6 +144,9 @@ EXPORT_GETINFO bool GetInfo(ToolInfo* info) {
   record("GetInfo");
   const Config& c = config();
   info->name = c.name.c_str();
+#ifdef KEYLOOM_TEST_WITH_DEPENDENCY
+  info->name = keyloom_test_dependency_name();
+#endif
   info->description = c.description.c_str();
   info->scanPathEnabled = c.scanPath;
   info->testPathEnabled = c.testPath;

@@ -26,6 +26,59 @@ void write_file(const fs::path& path, const std::string& bytes) {
   out << bytes;
 }
 
+std::wstring long_form(const fs::path& full_path) { return L"\\\\?\\" + full_path.native(); }
+
+bool make_folders(const fs::path& full_path) {
+  if (GetFileAttributesW(long_form(full_path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  if (full_path.has_parent_path() && full_path.parent_path() != full_path && !make_folders(full_path.parent_path()))
+    return false;
+  return CreateDirectoryW(long_form(full_path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool move_file(const fs::path& from, const fs::path& to) {
+  return MoveFileExW(long_form(from).c_str(), long_form(to).c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+std::string read_deep_file(const fs::path& full_path) {
+  const HANDLE file = CreateFileW(long_form(full_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool deep_file_exists(const fs::path& full_path) {
+  return GetFileAttributesW(long_form(full_path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void remove_tree(const fs::path& full_path) {
+  const std::wstring folder = long_form(full_path);
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const fs::path child = full_path / name;
+      const bool is_folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+      const bool is_link = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+      if (is_folder && !is_link) {
+        remove_tree(child);
+      } else {
+        SetFileAttributesW(long_form(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (is_folder) RemoveDirectoryW(long_form(child).c_str());
+        else DeleteFileW(long_form(child).c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 std::vector<std::string> ToolResult::log_messages(bool with_level) const {
   std::vector<std::string> messages;
   std::istringstream lines(log);
@@ -91,17 +144,14 @@ Sandbox::Sandbox() {
   for (char& c : name)
     if (c == '/' || c == '\\' || c == ':') c = '_';
   root_ = fs::temp_directory_path() / "process-tests" / name;
-  fs::remove_all(root_);
+  remove_tree(root_);
   fs::create_directories(app_dir());
   fs::create_directories(temp_dir());
   fs::create_directories(files_dir());
 }
 
 Sandbox::~Sandbox() {
-  if (!testing::Test::HasFailure()) {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
+  if (!testing::Test::HasFailure()) remove_tree(root_);
 }
 
 namespace {
@@ -280,15 +330,22 @@ ProgramOutput run_program_output(const std::wstring& program, const std::vector<
 }
 
 ToolResult Sandbox::run(const ToolRun& run) {
-  const fs::path program = app_dir() / "recovery-tool.exe";
+  const fs::path program_folder = run.program_apart ? program_dir() : app_dir();
+  const auto folder_of = [&](Place place) { return place == Place::BesideProgram ? program_folder : app_dir(); };
+  fs::create_directories(program_folder);
+  const fs::path program = program_folder / "recovery-tool.exe";
   // Each build's own deliverable (x86-64 or i386), under the one name the tests know it by.
   fs::copy_file(bin_dir() / DELIVERABLE_FILE_NAME, program, fs::copy_options::overwrite_existing);
   if (!run.engine.empty())
-    fs::copy_file(bin_dir() / run.engine, app_dir() / "sciter.dll", fs::copy_options::overwrite_existing);
+    fs::copy_file(bin_dir() / run.engine, folder_of(run.engine_place) / "sciter.dll",
+                  fs::copy_options::overwrite_existing);
   if (!run.library.empty())
-    fs::copy_file(bin_dir() / run.library, app_dir() / "Keyloom.dll", fs::copy_options::overwrite_existing);
-  if (!run.library_config.empty()) write_file(app_dir() / "Keyloom.dll.cfg", run.library_config);
-  fs::remove(app_dir() / "Keyloom.dll.record");
+    fs::copy_file(bin_dir() / run.library, folder_of(run.library_place) / "Keyloom.dll",
+                  fs::copy_options::overwrite_existing);
+  // The test library reads its answers from beside itself and records its calls there.
+  const fs::path library_folder = folder_of(run.library_place);
+  if (!run.library_config.empty()) write_file(library_folder / "Keyloom.dll.cfg", run.library_config);
+  fs::remove(library_folder / "Keyloom.dll.record");
   const fs::path journal_path = root_ / "journal.txt";
   const fs::path scenario_path = root_ / "scenario.txt";
   fs::remove(journal_path);
@@ -339,7 +396,7 @@ ToolResult Sandbox::run(const ToolRun& run) {
   CloseHandle(process.hProcess);
   result.log = read_file(log_path());
   result.journal = read_journal(journal_path);
-  result.library_record = read_file(app_dir() / "Keyloom.dll.record");
+  result.library_record = read_file(library_folder / "Keyloom.dll.record");
   return result;
 }
 

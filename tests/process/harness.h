@@ -24,9 +24,17 @@ struct JournalEntry {
   json args;
 };
 
+// Where a file is installed when the program does not start from its own folder (ToolRun::program_apart).
+enum class Place { BesideProgram, WorkingDirectory };
+
 struct ToolRun {
   std::wstring engine = L"sciter.dll";  // file in the bin folder installed as sciter.dll; empty: none
   std::wstring library;                 // file in the bin folder installed as Keyloom.dll; empty: none
+  // By default the program, the engine and the library share app\, the working directory. Apart, the
+  // program is in program\ and is started with app\ as its working directory.
+  bool program_apart = false;
+  Place engine_place = Place::BesideProgram;
+  Place library_place = Place::WorkingDirectory;
   std::vector<std::wstring> args;       // after the program path
   std::string scenario;                 // the stand-in engine's page double
   std::string library_config;           // keyloom-test.dll's answers (Keyloom.dll.cfg beside it)
@@ -62,7 +70,8 @@ class Sandbox {
   Sandbox();
   ~Sandbox();
   const fs::path& root() const { return root_; }
-  fs::path app_dir() const { return root_ / "app"; }
+  fs::path app_dir() const { return root_ / "app"; }  // the working directory
+  fs::path program_dir() const { return root_ / "program"; }  // the program's folder when apart
   fs::path temp_dir() const { return root_ / "temp"; }
   fs::path files_dir() const { return root_ / "files"; }
   fs::path log_path() const { return temp_dir() / "OstrivelLog.txt"; }
@@ -89,5 +98,14 @@ ProgramOutput run_program_output(const std::wstring& program, const std::vector<
 
 std::string read_file(const fs::path& path);
 void write_file(const fs::path& path, const std::string& bytes);
+
+// Paths past the classic limit: the C runtime beneath std::filesystem fails on them (remove_all does even
+// in the long-path form), so deep trees are made, moved, read and removed through the system's own calls.
+std::wstring long_form(const fs::path& full_path);      // "\\?\" + the path
+bool make_folders(const fs::path& full_path);           // every missing folder on the way
+bool move_file(const fs::path& from, const fs::path& to);
+std::string read_deep_file(const fs::path& full_path);  // empty when it cannot be read
+bool deep_file_exists(const fs::path& full_path);
+void remove_tree(const fs::path& full_path);            // what can be removed; errors are ignored
 
 }  // namespace harness

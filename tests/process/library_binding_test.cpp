@@ -97,6 +97,43 @@ TEST(LibraryBinding, ALongerNameEndingLikeTheLibraryIsBound) {
   EXPECT_EQ(harness::read_file(box.app_dir() / "OldKeyloom.dll.record"), "GetInfo\n");
 }
 
+TEST(LibraryBinding, StartedFromAnotherFolderTheEngineComesFromBesideTheProgramAndTheLibraryFromTheWorkingDirectory) {
+  Sandbox box;
+  make_files(box.files_dir(), {"one.bin"});
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .program_apart = true,
+                                      .args = {L"start", L"-scan-path", box.files_dir().wstring()},
+                                      .scenario = kCloseAtFinalStep,
+                                      .library_config = "flags=scan,backup,overwrite,whole\nresult=one.bin,1\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u) << result.log;
+  EXPECT_EQ(library_calls_named(result, "DecryptSingleFile").size(), 1u) << result.library_record;
+  EXPECT_EQ(page_args(result, "setFinalMessage"), std::vector<json>{json::array({"The threat is gone!"})});
+}
+
+TEST(LibraryBinding, TheLibrarysOwnDependenciesComeFromItsFolder) {
+  Sandbox box;
+  fs::copy_file(harness::bin_dir() / "keyloom-test-dependency.dll", box.app_dir() / "keyloom-test-dependency.dll");
+  const auto result = box.run(ToolRun{.library = L"keyloom-test-with-dependency.dll",
+                                      .program_apart = true,
+                                      .scenario = "on load close\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u) << result.log;
+  EXPECT_EQ(page_args(result, "setRansomwareName"), std::vector<json>{json::array({"Dependent family"})});
+}
+
+TEST(LibraryBinding, ALibraryOnlyBesideTheProgramIsNotBound) {
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .program_apart = true,
+                                      .library_place = harness::Place::BesideProgram,
+                                      .args = {L"start", L"-full-scan"}});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 1u);
+  EXPECT_EQ(result.log_messages(true), kAllMissing);
+  EXPECT_TRUE(result.library_calls().empty());
+}
+
 struct PublishCase {
   const char* name;
   std::string config;

@@ -33,6 +33,21 @@ INSTANTIATE_TEST_SUITE_P(Table, EngineBinding,
                                          BindingCase{"null_table", L"broken-engine-null-table.dll"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(EngineBinding, AnEngineOnlyInTheWorkingDirectoryIsNotBound) {
+  // The working directory holds both libraries, the program's folder neither: someone could have put
+  // them where an administrator starts the program from.
+  Sandbox box;
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
+                                      .program_apart = true,
+                                      .engine_place = harness::Place::WorkingDirectory,
+                                      .scenario = "on load close\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(static_cast<int>(result.exit_code), -1);
+  EXPECT_TRUE(result.journal.empty()) << "the stand-in engine was loaded";
+  EXPECT_TRUE(result.log.empty()) << result.log;
+  EXPECT_TRUE(result.library_calls().empty());
+}
+
 TEST(Startup, BringsTheWindowUpInOrder) {
   Sandbox box;
   const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .scenario = "on load close\n"});
