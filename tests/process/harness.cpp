@@ -257,15 +257,17 @@ void type_enter() {
 DWORD wait_answering_console(HANDLE process, DWORD pid, DWORD timeout_ms, ToolResult& result) {
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;
   for (;;) {
-    const DWORD waited = WaitForSingleObject(process, 100);
+    // Under Wine without a terminal, "pause" may find no console input and return at once, so the
+    // prompt is on screen only while cmd.exe starts: look often until it has been seen.
+    const DWORD waited = WaitForSingleObject(process, result.console_answered ? 100 : 5);
     if (waited != WAIT_TIMEOUT) return waited;
     if (GetTickCount64() > deadline) return WAIT_TIMEOUT;
     if (result.console_answered) continue;
     FreeConsole();
     if (!AttachConsole(pid)) continue;
     const std::string screen = read_console_screen();
+    if (!screen.empty()) result.console = screen;
     if (screen.find("Press") != std::string::npos) {
-      result.console = screen;
       type_enter();
       result.console_answered = true;
     }

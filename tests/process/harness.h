@@ -48,7 +48,7 @@ struct ToolResult {
   std::string log;  // the whole log file, CR LF as written
   std::vector<JournalEntry> journal;
   std::string library_record;  // keyloom-test.dll's record of the calls it received
-  std::string console;         // what the program's console showed, when it opened one
+  std::string console;         // the last screen of the program's console, when it opened one
   bool console_answered = false;  // a key was typed into that console (the "pause" prompt)
 
   // The record's lines, e.g. "GetInfo", "Init\tscan=...", "DecryptSingleFile\t<path>\t1", "Finish".

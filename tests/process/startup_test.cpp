@@ -125,12 +125,13 @@ TEST(Startup, MissingLibraryEndsWithOneAfterTheWindowWasShown) {
 
 namespace {
 
-TEST(ArgumentError, ConsoleNamesTheLogAndThePromptIsAnswered) {
+// Whether "pause" waits depends on the console Wine gives the program: where it waits, the harness
+// answers it (the run would otherwise time out); where it finds no input, it returns at once.
+TEST(ArgumentError, ConsoleNamesTheLogAndNothingWaitsForAPerson) {
   Sandbox box;
   const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .args = {L"-help"}, .timeout_ms = 30000});
   ASSERT_FALSE(result.timed_out) << result.console;
   EXPECT_EQ(result.exit_code, 2u);
-  EXPECT_TRUE(result.console_answered);
   EXPECT_NE(result.console.find("Check %temp%\\OstrivelLog.txt!"), std::string::npos) << result.console;
   EXPECT_GE(result.index_of("WindowHidden"), 0);
 }
