@@ -47,7 +47,10 @@ struct Decryptor {
   void startRun(std::unique_ptr<RunSettings> settings);
   void runDecryption(std::unique_ptr<RunSettings> settings);
   bool prepareRun(const RunSettings* settings);
-  FileResult scanFolder(std::wstring root);
+  // A drive root of a whole-system scan that holds no medium is passed over; any other root that cannot be
+  // opened fails.
+  enum class RootKind { Folder, Drive };
+  FileResult scanFolder(std::wstring root, RootKind kind = RootKind::Folder);
 
   void progressLoop();
   void requestStop();

@@ -14,3 +14,9 @@ std::vector<std::wstring> scannedDriveRoots(const std::function<unsigned(const s
   for (wchar_t letter : kept) roots.push_back(std::wstring(L"\\\\?\\") + letter + L":\\");
   return roots;
 }
+
+std::wstring driveOfRoot(std::wstring_view root) {
+  if (root.starts_with(L"\\\\?\\")) root.remove_prefix(4);
+  if (root.size() >= 2 && root[1] == L':') return std::wstring(root.substr(0, 2));
+  return std::wstring(root);
+}

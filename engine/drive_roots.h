@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Values of GetDriveTypeW.
@@ -22,3 +23,6 @@ bool isScannedDriveType(unsigned type);
 // Asks driveTypeOf for every root "X:\" from C to Z first, then returns the long-path roots "\\?\X:\" of the
 // kept letters in letter order.
 std::vector<std::wstring> scannedDriveRoots(const std::function<unsigned(const std::wstring& root)>& driveTypeOf);
+
+// The drive a root names, as the user knows it: "E:" for "\\?\E:\" or "E:\".
+std::wstring driveOfRoot(std::wstring_view root);

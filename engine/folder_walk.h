@@ -1,20 +1,22 @@
 // Depth-first listing of everything under one root, folders before their content. Folders that cannot be
-// opened for lack of access are passed over silently. Directory links and junctions are listed but never
-// entered, so a walk cannot leave its root or loop. A root that names a file lists that one file.
+// opened for lack of access are passed over silently. Symbolic links, junctions and mount points are listed
+// but never entered, so a walk cannot leave its root or loop; other reparse-point folders, such as cloud
+// placeholders, are entered like plain ones (listing_rule.h). A root that names a file lists that one file.
 // Entries keep the root's spelling joined with the relative names; only what the walk itself asks of the
-// system goes in the long-path form once a path passes the classic limit.
+// system goes in the long-path form, where the path rule asks for it (long_path.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
+#include <vector>
 
+#include "engine/folder_system.h"
 #include "engine/run_platform.h"
 
 class FolderWalk : public EntryWalk {
  public:
-  FolderWalk();
+  explicit FolderWalk(FolderSystem& system);
   ~FolderWalk() override;
   FolderWalk(const FolderWalk&) = delete;
   FolderWalk& operator=(const FolderWalk&) = delete;
@@ -25,15 +27,24 @@ class FolderWalk : public EntryWalk {
   std::wstring brokenAt() const override { return brokenAt_; }
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
+  struct Level {
+    std::unique_ptr<FolderListing> listing;
+    std::wstring folder;
+  };
+
+  // Starts listing a folder; 0 also for an empty one.
+  uint32_t enter(const std::wstring& folder);
+  std::wstring forSystem(const std::wstring& path, bool listing) const;
+  void breakAt(const std::wstring& folder, uint32_t error);
+
+  FolderSystem& system_;
+  std::vector<Level> stack_;
+  std::wstring folderToEnter_;  // the folder just listed, entered on the next call
+  std::wstring singleFile_;     // a root that names a file
+  bool singleFilePending_ = false;
   uint32_t broken_ = 0;
   std::wstring brokenAt_;
 };
-
-// The system's full form of a path (GetFullPathNameW), for the long-path rule; empty when it cannot be
-// resolved.
-std::wstring systemFullPathOf(std::wstring_view path);
 
 // Joins a folder and an entry name with one backslash, keeping a separator the folder already ends with.
 std::wstring joinPath(const std::wstring& folder, const std::wstring& name);

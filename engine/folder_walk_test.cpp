@@ -31,7 +31,7 @@ class FolderWalkTest : public testing::Test {
   };
   static Listing list(const std::wstring& root) {
     Listing listing;
-    FolderWalk walk;
+    FolderWalk walk(systemFolders());
     uint32_t error = 0;
     EXPECT_TRUE(walk.open(root, error)) << error;
     WalkEntry entry;
@@ -72,7 +72,7 @@ TEST_F(FolderWalkTest, RootNamingAFileListsThatFile) {
 
 TEST_F(FolderWalkTest, RootsThatCannotBeOpenedReportWhy) {
   for (const std::wstring& root : {(root_ / L"missing").native(), std::wstring()}) {
-    FolderWalk walk;
+    FolderWalk walk(systemFolders());
     uint32_t error = 0;
     EXPECT_FALSE(walk.open(root, error)) << root;
     EXPECT_NE(error, 0u) << root;

@@ -1,5 +1,7 @@
 #include "engine/long_path.h"
 
+#include <vector>
+
 namespace {
 
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -11,7 +13,86 @@ std::size_t listingPatternLength(std::wstring_view folder) {
   return !folder.empty() && isSeparator(folder.back()) ? 1 : 2;
 }
 
+bool isFolderStep(std::wstring_view name) { return name == L"." || name == L".."; }
+
+// Calls visit for each name between separators, empty ones included.
+template <class Visit>
+void forEachName(std::wstring_view path, Visit visit) {
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || isSeparator(path[i])) {
+      visit(path.substr(begin, i - begin));
+      begin = i + 1;
+    }
+  }
+}
+
+// The length of the part of a full path that ".." cannot climb above: "C:\" or "\\server\share\" (all of
+// "\\server\share" when nothing follows); 0 when the path has neither form.
+std::size_t rootLength(std::wstring_view full) {
+  if (full.size() >= 3 && isDriveLetter(full[0]) && full[1] == L':' && isSeparator(full[2])) return 3;
+  if (full.size() < 2 || !isSeparator(full[0]) || !isSeparator(full[1])) return 0;
+  std::size_t i = 2;
+  for (int part = 0; part < 2; ++part) {  // the server's name, then the share's
+    while (i < full.size() && !isSeparator(full[i])) ++i;
+    if (i < full.size()) ++i;
+  }
+  return i;
+}
+
+// The full path with every name kept as written. The system's own resolution (GetFullPathNameW) would drop
+// trailing dots and spaces, so it is asked only for the current folder a relative path starts from; the
+// names are joined to it here, "." and ".." folded, separators made backslashes. Empty when the start cannot
+// be resolved.
+std::wstring fullPathKeepingNames(std::wstring_view path, const FullPathOf& fullPathOf) {
+  std::wstring start;
+  std::wstring_view names = path;
+  if (isFullyQualified(path)) {
+    start = std::wstring(path.substr(0, rootLength(path)));
+    names = path.substr(start.size());
+  } else if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == L':') {
+    start = fullPathOf(path.substr(0, 2));  // "C:docs": the current folder of drive C:
+    names = path.substr(2);
+  } else if (!path.empty() && isSeparator(path[0])) {
+    start = fullPathOf(path.substr(0, 1));  // "\docs": the root of the current drive
+    names = path.substr(1);
+  } else {
+    start = fullPathOf(L".");
+  }
+  const std::size_t root = rootLength(start);
+  if (root == 0) return {};
+
+  std::wstring full(start.substr(0, root));
+  for (wchar_t& c : full)
+    if (c == L'/') c = L'\\';
+  if (full.back() != L'\\') full += L'\\';
+  std::vector<std::wstring_view> kept;
+  const auto fold = [&kept](std::wstring_view name) {
+    if (name.empty() || name == L".") return;
+    if (name == L"..") {
+      if (!kept.empty()) kept.pop_back();
+    } else {
+      kept.push_back(name);
+    }
+  };
+  forEachName(std::wstring_view(start).substr(root), fold);
+  forEachName(names, fold);
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) full += L'\\';
+    full += kept[i];
+  }
+  return full;
+}
+
 }  // namespace
+
+bool hasNameEndingInDotOrSpace(std::wstring_view path) {
+  bool found = false;
+  forEachName(path, [&found](std::wstring_view name) {
+    if (!name.empty() && !isFolderStep(name) && (name.back() == L'.' || name.back() == L' ')) found = true;
+  });
+  return found;
+}
 
 bool isFullyQualified(std::wstring_view path) {
   if (path.size() >= 3 && isDriveLetter(path[0]) && path[1] == L':' && isSeparator(path[2])) return true;
@@ -33,6 +114,10 @@ std::wstring longPathForm(std::wstring_view fullPath) {
 
 std::wstring systemPathFor(std::wstring_view path, PathUse use, const FullPathOf& fullPathOf) {
   if (path.empty() || hasLongPathPrefix(path)) return std::wstring(path);
+  if (hasNameEndingInDotOrSpace(path)) {
+    const std::wstring full = fullPathKeepingNames(path, fullPathOf);
+    return full.empty() ? std::wstring(path) : longPathForm(full);
+  }
   // The system measures a relative path once it has joined it to the current folder.
   std::wstring resolved;
   if (!isFullyQualified(path)) {

@@ -1,8 +1,12 @@
-// When a path must be given to the system in its long-path form. Without the long-path form, Windows
-// refuses file paths of MAX_PATH (260) characters or more, terminating NUL included, unless the machine
-// has long paths turned on and the program opts in. A scan must never depend on that setting, so a path
-// too long for the classic limit goes to the system, and to the library, as "\\?\C:\..." or
-// "\\?\UNC\server\share\...". Shorter paths stay exactly as given.
+// When a path must be given to the system in its long-path form ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), which the system takes as it stands. Two reasons call for it:
+// - Length: without the long-path form, Windows refuses file paths of MAX_PATH (260) characters or more,
+//   terminating NUL included, unless the machine has long paths turned on and the program opts in. A scan
+//   must never depend on that setting.
+// - Names that end with a dot or a space ("dir.", "a.locked.", "notes "): the classic path rules drop
+//   those characters, so "D:\dir.\a" names "D:\dir\a", a different file or none at all. Such names reach
+//   the system exactly only in the long-path form, whose full path is then built here with every name kept.
+// Paths with neither reason stay exactly as given, for the system and for the library.
 #pragma once
 
 #include <cstddef>
@@ -34,7 +38,11 @@ bool hasLongPathPrefix(std::wstring_view path);
 // "\\?\UNC\server\share\x".
 std::wstring longPathForm(std::wstring_view fullPath);
 
+// True when some name of the path ends with a dot or a space; "." and ".." are folder steps, not names.
+bool hasNameEndingInDotOrSpace(std::wstring_view path);
+
 // The path to hand to the system for `use`: `path` unchanged while it (or, for a folder, its listing
-// pattern) fits the classic limit once resolved, else the long-path form of its full path.
-// fullPathOf is asked only for paths that are not fully qualified or that need the long form.
+// pattern) fits the classic limit once resolved and none of its names ends with a dot or a space, else the
+// long-path form of its full path. fullPathOf is asked only for paths that are not fully qualified or that
+// need the long form; for a path with such a name it resolves only the current folder the path starts from.
 std::wstring systemPathFor(std::wstring_view path, PathUse use, const FullPathOf& fullPathOf);

@@ -96,6 +96,53 @@ TEST(LongPath, FormForTheSystem) {
   }
 }
 
+// GetFullPathNameW also drops the trailing dots and spaces of each name, as the classic path rules do.
+std::wstring windowsFullPath(std::wstring_view given) {
+  std::wstring full = fakeFullPath(given);
+  std::wstring out;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= full.size(); ++i) {
+    if (i < full.size() && full[i] != L'\\') continue;
+    std::wstring name = full.substr(begin, i - begin);
+    if (name != L"." && name != L"..")
+      while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+    out += name;
+    if (i < full.size()) out += L'\\';
+    begin = i + 1;
+  }
+  return out;
+}
+
+TEST(LongPath, NamesEndingInADotOrASpaceAreKeptExactlyInTheLongForm) {
+  const std::vector<Case> cases = {
+      {"folder name ending in a dot", L"D:\\victim\\dir.\\report.txt", PathUse::File,
+       L"\\\\?\\D:\\victim\\dir.\\report.txt"},
+      {"file name ending in a dot", L"D:\\victim\\a.locked.", PathUse::File, L"\\\\?\\D:\\victim\\a.locked."},
+      {"name ending in a space", L"D:\\victim\\notes \\a.txt", PathUse::File,
+       L"\\\\?\\D:\\victim\\notes \\a.txt"},
+      {"listing of a folder ending in a dot", L"D:\\victim\\dir.", PathUse::FolderListing,
+       L"\\\\?\\D:\\victim\\dir."},
+      {"trailing separator after it", L"D:\\victim\\dir.\\", PathUse::FolderListing,
+       L"\\\\?\\D:\\victim\\dir."},
+      {"three dots are a name", L"D:\\victim\\...\\a", PathUse::File, L"\\\\?\\D:\\victim\\...\\a"},
+      {"dot-dot folded beside such a name", L"D:\\victim\\x\\..\\.\\dir.\\a", PathUse::File,
+       L"\\\\?\\D:\\victim\\dir.\\a"},
+      {"relative path", L"docs\\dir.\\a", PathUse::File, L"\\\\?\\C:\\work\\docs\\dir.\\a"},
+      {"drive-relative path", L"D:dir.\\a", PathUse::File, L"\\\\?\\D:\\d\\dir.\\a"},
+      {"root-relative path", L"\\dir.\\a", PathUse::File, L"\\\\?\\C:\\dir.\\a"},
+      {"UNC path", L"\\\\server\\share\\dir.\\a", PathUse::File, L"\\\\?\\UNC\\server\\share\\dir.\\a"},
+      {"forward slashes", L"D:/victim/dir./a", PathUse::File, L"\\\\?\\D:\\victim\\dir.\\a"},
+      {"already in the long-path form", L"\\\\?\\D:\\dir.\\a.", PathUse::File, L"\\\\?\\D:\\dir.\\a."},
+      // Without such a name nothing changes.
+      {"dots inside names", L"D:\\victim\\a.b\\c.txt", PathUse::File, L"D:\\victim\\a.b\\c.txt"},
+      {"dot and dot-dot are steps, not names", L"D:\\victim\\.\\x\\..\\a.txt", PathUse::File,
+       L"D:\\victim\\.\\x\\..\\a.txt"},
+      {"relative steps only", L"..\\a.txt", PathUse::File, L"..\\a.txt"},
+      {"a space inside a name", L"D:\\my files\\a b.txt", PathUse::FolderListing, L"D:\\my files\\a b.txt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(systemPathFor(c.path, c.use, windowsFullPath), c.expected) << c.what;
+}
+
 TEST(LongPath, ShortRelativePathUnderADeepCurrentFolderGetsTheLongForm) {
   const std::wstring deep = pathOfLength(L"C:", 255);
   const auto resolve = [&](std::wstring_view p) { return fakeFullPath(p, deep); };

@@ -41,7 +41,7 @@ RunReport scan(Decryptor& decryptor) {
     const auto roots = scannedDriveRoots([&platform](const std::wstring& root) { return platform.driveType(root); });
     for (const std::wstring& root : roots) {
       if (decryptor.stopped) break;
-      outcome = worseOf(outcome, decryptor.scanFolder(root));
+      outcome = worseOf(outcome, decryptor.scanFolder(root, Decryptor::RootKind::Drive));
     }
   } else if (decryptor.scanPath.empty()) {
     nothingToScan = true;
@@ -97,8 +97,15 @@ void Decryptor::runDecryption(std::unique_ptr<RunSettings> settings) {
   try {
     if (prepareRun(settings.get())) {
       progress.initialized = true;
-      // A window closed while the run started leaves nobody to scan for.
-      endRun(run.beginScan() ? scan(*this) : reportProblem("The window was closed before the scan began."));
+      if (run.beginScan()) {
+        endRun(scan(*this));
+      } else if (run.pageGone()) {
+        // A window closed while the run started leaves nobody to scan for.
+        endRun(reportProblem("The window was closed before the scan began."));
+      } else {
+        // Stopped while the library started: nothing was offered, and the run ends as after any stop.
+        endRun(reportOutcome(NotEncrypted, decryptedCount, failedCount));
+      }
     }
   } catch (const std::exception& error) {
     run.endScan();
@@ -131,6 +138,13 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
     newScanPath = window->getEncryptedPath();
     newTestPath = window->getTestPath();
     newOptions = readOptions();
+    // A window that went away while it was asked answers nothing, and an empty list of choices would read
+    // as Backup unchecked: the run stops here, before the library starts.
+    if (window->closed()) {
+      run.markPageGone();
+      writeLine("The window was closed while the run read its settings: the run ends without starting.", Debug);
+      return false;
+    }
   }
   scanPath = newScanPath;
   testPath = newTestPath;
@@ -143,11 +157,18 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
   return false;
 }
 
-FileResult Decryptor::scanFolder(std::wstring root) {
+FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
   FileResult result = NotEncrypted;
   const std::unique_ptr<EntryWalk> walk = platform->newWalk();
   uint32_t openError = 0;
   if (!walk->open(root, openError)) {
+    if (kind == RootKind::Drive && openError == kErrorNotReady) {
+      // An empty card-reader slot is a removable drive too: nothing on it can be encrypted.
+      writeLine(fmt::format("The drive {} was passed over: it holds no medium (the device is not ready).",
+                            text::ansi_from_wide(driveOfRoot(root))),
+                Info);
+      return NotEncrypted;
+    }
     writeLine(fmt::format("Could not open \"{}\" for scanning: {}", text::ansi_from_wide(root),
                           platform->systemMessage(openError)),
               Info);

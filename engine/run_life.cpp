@@ -29,7 +29,7 @@ void RunLife::launch(std::function<void()> body) {
 
 bool RunLife::beginScan() {
   std::lock_guard guard(lock_);
-  if (pageGone_ || phase_ != RunPhase::Starting) return false;
+  if (pageGone_ || stopWhileStarting_ || phase_ != RunPhase::Starting) return false;
   phase_ = RunPhase::Running;
   return true;
 }
@@ -37,6 +37,10 @@ bool RunLife::beginScan() {
 bool RunLife::stop() {
   {
     std::lock_guard guard(lock_);
+    if (phase_ == RunPhase::Starting) {
+      // The library may take minutes to start: a stop asked for meanwhile must not be lost.
+      return !stopWhileStarting_.exchange(true);
+    }
     if (phase_ != RunPhase::Running) return false;
     phase_ = RunPhase::Stopping;
   }

@@ -34,10 +34,14 @@ class RunLife {
   // Starts the run thread on body. When no thread can be created the claim is given back and the
   // std::system_error goes to the caller.
   void launch(std::function<void()> body);
-  // Starting to Running; false when the window went away meanwhile, and the run must not scan.
+  // Starting to Running; false when the window went away or a stop was asked for meanwhile, and the run
+  // must not scan.
   bool beginScan();
-  // Running to Stopping; false when no scan was going on. Wakes the progress thread.
+  // Running to Stopping, waking the progress thread; while the run starts, the stop is kept for beginScan.
+  // False when it changes nothing: no run, or a stop already asked for, or the run over.
   bool stop();
+  // A stop was asked for while the run started: it must not scan, and ends as after any stop.
+  bool stoppedWhileStarting() const { return stopWhileStarting_.load(); }
   // Whatever the phase, from now on the run does not scan; used on every end path.
   void endScan();
   void finish();  // the run has reported
@@ -66,6 +70,7 @@ class RunLife {
   std::atomic<RunPhase> phase_{RunPhase::Idle};
   std::atomic<bool> progressFailed_{false};
   std::atomic<bool> pageGone_{false};
+  std::atomic<bool> stopWhileStarting_{false};
   std::mutex lock_;  // guards the phase changes that the progress thread waits on
   std::condition_variable phaseChanged_;
   std::thread runThread_;       // started and joined on the main thread

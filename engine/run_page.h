@@ -1,6 +1,7 @@
 // The page as the decryption engine sees it: the functions of the window's script that the tool
 // information and a run call, as typed calls. Whoever owns the window implements them; any call may raise
-// std::runtime_error when the script rejects it.
+// std::runtime_error when the script rejects it. Once the window is gone the calls do nothing and answer
+// nothing: an empty answer then means nothing, which closed() tells.
 #pragma once
 
 #include <string>
@@ -15,6 +16,9 @@ enum class TextEncoding { Ansi, Utf8 };
 class RunPage {
  public:
   virtual ~RunPage() = default;
+
+  // True once the window is gone (or going): from then on no answer of the page can be trusted.
+  virtual bool closed() const = 0;
 
   // The library's features and options on the settings step.
   virtual void disableScanPath() = 0;

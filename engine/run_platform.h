@@ -22,7 +22,8 @@ struct WalkEntry {
 class EntryWalk {
  public:
   virtual ~EntryWalk() = default;
-  // Opens the root; false with the system error code when it does not exist or cannot be listed.
+  // Opens the root; false with the system error code when it does not exist or cannot be listed
+  // (kErrorNotReady for a drive without a medium).
   virtual bool open(const std::wstring& root, uint32_t& error) = 0;
   // The next entry; false at the end of the listing or when the listing broke (see brokenBy).
   virtual bool next(WalkEntry& entry) = 0;
@@ -31,6 +32,10 @@ class EntryWalk {
   // The folder whose listing broke, as the walk spells it; empty while brokenBy() is zero.
   virtual std::wstring brokenAt() const = 0;
 };
+
+// ERROR_NOT_READY: what opening the root of a removable drive without a medium (an empty card-reader slot)
+// answers.
+inline constexpr uint32_t kErrorNotReady = 21;
 
 class RunPlatform {
  public:

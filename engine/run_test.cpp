@@ -14,6 +14,8 @@
 
 #include "engine/decryptor.h"
 #include "engine/drive_roots.h"
+#include "engine/folder_walk.h"
+#include "engine/listing_rule.h"
 
 namespace {
 
@@ -76,6 +78,8 @@ class FakePage : public RunPage {
   std::wstring encryptedPath;
   std::vector<OptionChoice> options;
   std::string failing;  // the page function whose script rejects every call
+  std::string closesOn;  // the page function during whose call the window goes away
+  std::atomic<bool> gone{false};
 
   Lines calls() {
     std::lock_guard guard(lock_);
@@ -90,6 +94,7 @@ class FakePage : public RunPage {
     return out;
   }
 
+  bool closed() const override { return gone; }
   void disableScanPath() override { record("disableScanPath"); }
   void disableTestPath() override { record("disableTestPath"); }
   void disableBackup() override { record("disableBackup"); }
@@ -113,7 +118,8 @@ class FakePage : public RunPage {
   }
   std::vector<OptionChoice> getOptions() override {
     record("getOptions");
-    return options;
+    // A window that is gone answers nothing, as the engine does for a destroyed window.
+    return gone ? std::vector<OptionChoice>{} : options;
   }
   void setProgressInfo(std::string_view text) override { record("setProgressInfo " + std::string(text)); }
   void setFinalMessage(std::string_view text, TextEncoding encoding) override {
@@ -128,10 +134,85 @@ class FakePage : public RunPage {
       std::lock_guard guard(lock_);
       calls_.push_back(call);
     }
+    if (!closesOn.empty() && call == closesOn) gone = true;
     if (call.rfind(failing, 0) == 0 && !failing.empty()) throw std::runtime_error("script said no");
   }
   std::mutex lock_;
   Lines calls_;
+};
+
+// The machine's folders answering as Windows does, for the real folder walk: what the listing says of each
+// entry (attributes and reparse tag), what a link points to, and roots that cannot be opened.
+class WindowsFolders : public FolderSystem {
+ public:
+  struct Node {
+    uint32_t attributes = kFile;
+    uint32_t tag = 0;
+    std::wstring target;  // of a link: where it points (a missing path for a dangling one)
+  };
+  static constexpr uint32_t kFile = 0x20;  // FILE_ATTRIBUTE_ARCHIVE
+  static constexpr uint32_t kFolder = kAttributeDirectory;
+
+  std::map<std::wstring, Node> nodes;             // by full path, roots ("\\?\C:\") included
+  std::map<std::wstring, uint32_t> refusedRoots;  // roots that cannot be opened, with the error
+
+  std::unique_ptr<FolderListing> list(const std::wstring& pattern, uint32_t& error) override {
+    const std::wstring folder = pattern.substr(0, pattern.size() - 1);  // "<folder>\" of "<folder>\*"
+    if (const auto refused = refusedRoots.find(folder); refused != refusedRoots.end()) {
+      error = refused->second;
+      return nullptr;
+    }
+    std::vector<ListedName> names;
+    if (folder.size() > 7) names = {{L".", kFolder, 0}, {L"..", kFolder, 0}};  // a drive root has neither
+    for (const auto& [path, node] : nodes) {
+      if (path.size() > folder.size() && path.starts_with(folder) && path.find(L'\\', folder.size()) == path.npos)
+        names.push_back({path.substr(folder.size()), node.attributes, node.tag});
+    }
+    if (names.empty()) {
+      error = kErrorFileNotFound;
+      return nullptr;
+    }
+    return std::make_unique<Listing>(std::move(names));
+  }
+  bool attributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
+    if (const auto refused = refusedRoots.find(path); refused != refusedRoots.end()) {
+      error = refused->second;
+      return false;
+    }
+    const auto found = nodes.find(path);
+    if (found == nodes.end()) {
+      error = kErrorFileNotFound;
+      return false;
+    }
+    attributes = found->second.attributes;  // of a link, the link's own, as GetFileAttributesW answers
+    return true;
+  }
+  bool targetAttributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
+    const auto link = nodes.find(path);
+    const auto target = link == nodes.end() ? nodes.end() : nodes.find(link->second.target);
+    if (target == nodes.end()) {
+      error = kErrorFileNotFound;
+      return false;
+    }
+    attributes = target->second.attributes;
+    return true;
+  }
+  std::wstring fullPathOf(std::wstring_view path) override { return std::wstring(path); }
+
+ private:
+  struct Listing : FolderListing {
+    explicit Listing(std::vector<ListedName> names) : names_(std::move(names)) {}
+    bool next(ListedName& listed, uint32_t& error) override {
+      if (next_ == names_.size()) {
+        error = kErrorNoMoreFiles;
+        return false;
+      }
+      listed = names_[next_++];
+      return true;
+    }
+    std::vector<ListedName> names_;
+    size_t next_ = 0;
+  };
 };
 
 // A listing that breaks after some entries of its root, in one of its folders.
@@ -182,6 +263,7 @@ class FakeMachine : public RunPlatform {
   std::map<std::wstring, std::vector<WalkEntry>> trees;  // by root
   std::map<std::wstring, WalkBreak> breaks;               // by root; roots not named list to their end
   std::map<wchar_t, unsigned> driveTypes;                // letters not named have no root
+  std::map<std::wstring, uint32_t> openErrors;            // roots that cannot be opened, with the error
   Lines walked, removed;
 
   // A folder of regular files, with the library's answer for each.
@@ -194,7 +276,12 @@ class FakeMachine : public RunPlatform {
     }
   }
 
-  std::unique_ptr<EntryWalk> newWalk() override { return std::make_unique<RecordingWalk>(*this); }
+  WindowsFolders* folders = nullptr;  // when set, the real folder walk lists these instead of the trees
+
+  std::unique_ptr<EntryWalk> newWalk() override {
+    if (folders) return std::make_unique<FolderWalk>(*folders);
+    return std::make_unique<RecordingWalk>(*this);
+  }
   unsigned driveType(const std::wstring& root) override {
     const auto found = driveTypes.find(root[0]);
     return found == driveTypes.end() ? unsigned{DriveNoRoot} : found->second;
@@ -212,6 +299,10 @@ class FakeMachine : public RunPlatform {
     explicit RecordingWalk(FakeMachine& machine) : FakeWalk(machine.trees, machine.breaks), machine_(machine) {}
     bool open(const std::wstring& root, uint32_t& error) override {
       machine_.walked.push_back(narrow(root));
+      if (const auto refused = machine_.openErrors.find(root); refused != machine_.openErrors.end()) {
+        error = refused->second;
+        return false;
+      }
       return FakeWalk::open(root, error);
     }
     FakeMachine& machine_;
@@ -419,15 +510,83 @@ TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
   EXPECT_EQ(lib.calls.back(), "Finish");
 }
 
-TEST_F(Run, DeepFilesReachTheLibraryAndTheirRemovalInTheLongPathFormShallowOnesAsWalked) {
+TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksAndPassesOverADriveWithoutAMedium) {
+  constexpr uint32_t kReparse = kAttributeReparsePoint;
+  WindowsFolders folders;
+  const std::wstring me = L"\\\\?\\C:\\Users\\me";
+  folders.nodes = {
+      {L"\\\\?\\C:\\", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\Users", {WindowsFolders::kFolder}},
+      {me, {WindowsFolders::kFolder}},
+      {me + L"\\OneDrive", {WindowsFolders::kFolder | kReparse, 0x9000301A}},  // IO_REPARSE_TAG_CLOUD_3
+      {me + L"\\OneDrive\\Documents", {WindowsFolders::kFolder | kReparse, 0x9000301A}},
+      {me + L"\\OneDrive\\Documents\\report.docx.kyl", {WindowsFolders::kFile | kReparse, 0x9000301A}},
+      {me + L"\\junction", {WindowsFolders::kFolder | kReparse, 0xA0000003, L"\\\\?\\C:\\Users"}},
+      {me + L"\\junction\\through-the-junction.kyl", {}},
+      {me + L"\\folder-link", {WindowsFolders::kFolder | kReparse, 0xA000000C, L"\\\\?\\C:\\Users"}},
+      {me + L"\\folder-link\\through-the-link.kyl", {}},
+      {me + L"\\linked.kyl", {WindowsFolders::kFile | kReparse, 0xA000000C, me + L"\\plain.kyl"}},
+      {me + L"\\dangling.kyl", {WindowsFolders::kFile | kReparse, 0xA000000C, me + L"\\missing.kyl"}},
+      {me + L"\\to-a-folder.kyl", {WindowsFolders::kFile | kReparse, 0xA000000C, L"\\\\?\\C:\\Users"}},
+      {me + L"\\plain.kyl", {}},
+      {L"\\\\?\\F:\\", {WindowsFolders::kFolder}},
+      {L"\\\\?\\F:\\photo.kyl", {}},
+  };
+  folders.refusedRoots[L"\\\\?\\E:\\"] = kErrorNotReady;  // an empty card-reader slot
+  machine.folders = &folders;
+  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveRemovable}, {L'F', DriveFixed}};
+  const Lines offered = {narrow(me + L"\\OneDrive\\Documents\\report.docx.kyl"), narrow(me + L"\\linked.kyl"),
+                         narrow(me + L"\\plain.kyl"), "\\\\?\\F:\\photo.kyl"};
+  for (const std::string& path : offered) lib.results[std::wstring(path.begin(), path.end())] = Decrypted;
+
+  runOver(kFolder, {{false, OptionBackup}, {true, OptionWholeScan}});
+  EXPECT_EQ(files(), offered);
+  EXPECT_EQ(machine.removed, offered);
+  EXPECT_TRUE(logged("Info: The drive E: was passed over: it holds no medium (the device is not ready)."))
+      << testing::PrintToString(lib.log);
+  EXPECT_EQ(page.endCalls(), (Lines{"setFinalMessage ansi The threat is gone!", "showFinalStep success"}))
+      << "a drive without a medium counts for nothing";
+}
+
+TEST_F(Run, RootsThatCannotBeOpenedFailUnlessADriveOfAWholeSystemScanHasNoMedium) {
+  const struct {
+    const char* name;
+    uint32_t error;
+    bool wholeScan;
+    const char* message;
+  } cases[] = {
+      {"no medium, whole system", kErrorNotReady, true, "Scan finished, no encrypted files have been found!"},
+      {"access denied, whole system", kErrorAccessDenied, true, "Your files couldn't be decrypted"},
+      {"no medium, the scan path", kErrorNotReady, false, "Your files couldn't be decrypted"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLibrary fresh;
+    library = &fresh;
+    FakePage freshPage;
+    FakeMachine freshMachine;
+    freshMachine.driveTypes = {{L'E', DriveRemovable}};
+    freshMachine.openErrors = {{L"\\\\?\\E:\\", c.error}, {L"E:\\", c.error}};
+    Decryptor d;
+    connectFakes(d, freshPage, freshMachine);
+    runSilently(d, L"E:\\", {{true, OptionBackup}, {c.wholeScan, OptionWholeScan}});
+    EXPECT_EQ(infoLinesOf(fresh).back(), c.message);
+    EXPECT_EQ(fresh.calls.back(), "Finish");
+  }
+  library = &lib;
+}
+
+TEST_F(Run, FilesNeedingTheLongPathFormReachTheLibraryAndTheirRemovalInItShallowOnesAsWalked) {
   std::wstring deepFolder = kFolder;
   while (deepFolder.size() + 20 < 250) deepFolder += L"\\folder-of-twenty-ch";
   const std::wstring shallow = kFolder + L"\\a.kyl";
   const std::wstring atTheLimit = deepFolder + L"\\" + std::wstring(259 - deepFolder.size() - 1, L'f');
   const std::wstring past = atTheLimit + L"g";
   const std::wstring relative = L"victim\\" + std::wstring(250, L'r');
-  const std::vector<std::wstring> offered = {shallow, atTheLimit, L"\\\\?\\" + past, L"\\\\?\\C:\\work\\" + relative};
-  for (const std::wstring& path : {shallow, atTheLimit, past, relative})
+  const std::wstring dotted = kFolder + L"\\dir.\\a.locked.";  // names the classic rules would cut
+  const std::vector<std::wstring> offered = {shallow, atTheLimit, L"\\\\?\\" + past, L"\\\\?\\C:\\work\\" + relative,
+                                             L"\\\\?\\" + dotted};
+  for (const std::wstring& path : {shallow, atTheLimit, past, relative, dotted})
     machine.trees[kFolder].push_back({path, WalkEntry::RegularFile, 0});
   for (const std::wstring& path : offered) lib.results[path] = Decrypted;
   runOver(kFolder, {{false, OptionBackup}});
@@ -558,7 +717,9 @@ TEST_F(Run, EveryOtherEndGoesThroughTheSameReport) {
     EXPECT_EQ(Lines(info.end() - static_cast<long>(c.info.size()), info.end()), c.info);
     EXPECT_EQ(freshPage.endCalls(), c.pageCalls);
     EXPECT_EQ(std::count(fresh.calls.begin(), fresh.calls.end(), "Finish"), c.finished ? 1 : 0);
-    if (c.finished) EXPECT_EQ(fresh.calls.back(), "Finish");
+    if (c.finished) {
+      EXPECT_EQ(fresh.calls.back(), "Finish");
+    }
     EXPECT_EQ(d.run.phase(), RunPhase::Finished);
   }
   library = &lib;
@@ -599,6 +760,78 @@ TEST_F(Run, AWindowClosedWhileTheRunStartsLeavesNothingScannedButFinishesTheLibr
   decryptor.windowClosed();
   EXPECT_EQ(lib.calls, (Lines{"Init", "Finish"}));
   EXPECT_TRUE(page.calls().empty());
+}
+
+TEST_F(Run, AStopAskedForWhileTheLibraryStartsIsKept) {
+  const struct {
+    const char* name;
+    bool initSucceeds;
+    Lines calls;      // of the library
+    Lines endCalls;   // of the page
+    Lines lastInfo;   // the last Info lines
+  } cases[] = {
+      {"Init succeeds: nothing is offered, the run ends as after any stop", true, {"Init", "Finish"},
+       {"setFinalMessage ansi Scan finished, no encrypted files have been found!", "showFinalStep success"},
+       {kStopLine, kEnded, "Scan finished, no encrypted files have been found!"}},
+      {"Init fails: its failure is shown", false, {"Init"},
+       {"setFinalMessage utf8 No key", "setLogPath", "showFinalStep failure"}, {kStopLine}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLibrary fresh;
+    fresh.initSucceeds = c.initSucceeds;
+    fresh.initError = "No key";
+    library = &fresh;
+    FakePage freshPage;
+    FakeMachine freshMachine;
+    freshMachine.folder(kFolder, {1, 1});
+    Decryptor d;
+    connectFakes(d, freshPage, freshMachine);
+    std::atomic<bool> initializing{false}, stopAsked{false};
+    fresh.duringInit = [&] {
+      initializing = true;
+      waitFor([&] { return stopAsked.load(); });  // Init returns only once the user has pressed Stop
+    };
+    d.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{false, OptionBackup}}}));
+    waitFor([&] { return initializing.load(); });
+    d.requestStop();
+    stopAsked = true;
+    d.run.wait();
+
+    EXPECT_EQ(fresh.calls, c.calls);
+    EXPECT_TRUE(freshMachine.walked.empty());
+    EXPECT_TRUE(freshMachine.removed.empty());
+    EXPECT_EQ(freshPage.endCalls(), c.endCalls);
+    const Lines info = infoLinesOf(fresh);
+    ASSERT_GE(info.size(), c.lastInfo.size());
+    EXPECT_EQ(Lines(info.end() - static_cast<long>(c.lastInfo.size()), info.end()), c.lastInfo);
+    d.requestStop();
+    EXPECT_EQ(infoLinesOf(fresh).size(), info.size()) << "a second stop changes nothing";
+  }
+  library = &lib;
+}
+
+TEST_F(Run, AWindowThatGoesAwayWhileTheSettingsAreReadEndsTheRunBeforeTheLibraryStarts) {
+  for (const char* closesOn : {"getEncryptedPath", "getTestPath", "getOptions"}) {
+    SCOPED_TRACE(closesOn);
+    FakeLibrary fresh;
+    library = &fresh;
+    FakePage freshPage;
+    freshPage.encryptedPath = kFolder;
+    freshPage.options = {{true, OptionBackup}};  // what the user chose, which a gone window no longer says
+    freshPage.closesOn = closesOn;
+    FakeMachine freshMachine;
+    freshMachine.folder(kFolder, {1});
+    Decryptor d;
+    connectFakes(d, freshPage, freshMachine);
+    d.startRun();
+    d.run.wait();
+    EXPECT_TRUE(fresh.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.calls);
+    EXPECT_TRUE(freshMachine.removed.empty());
+    EXPECT_EQ(freshPage.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions"}));
+    EXPECT_EQ(d.run.phase(), RunPhase::Finished);
+  }
+  library = &lib;
 }
 
 TEST_F(Run, ToolInformationReachesThePageInItsOrder) {

@@ -1,7 +1,6 @@
 // The run's platform on the machine itself: the folder walk, the drive types, file removal.
 #include <windows.h>
 
-#include <filesystem>
 #include <system_error>
 
 #include "engine/folder_walk.h"
@@ -11,12 +10,11 @@ namespace {
 
 class SystemPlatform : public RunPlatform {
  public:
-  std::unique_ptr<EntryWalk> newWalk() override { return std::make_unique<FolderWalk>(); }
+  std::unique_ptr<EntryWalk> newWalk() override { return std::make_unique<FolderWalk>(systemFolders()); }
   unsigned driveType(const std::wstring& root) override { return GetDriveTypeW(root.c_str()); }
-  void removeFile(const std::wstring& path) override {
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::path(path), ignored);
-  }
+  // The system itself, with the path as given: the C runtime's file functions, and std::filesystem, which
+  // asks them first, answer "not found" on Windows for any path holding "?", as the long-path form does.
+  void removeFile(const std::wstring& path) override { DeleteFileW(path.c_str()); }
   std::wstring fullPathOf(std::wstring_view path) override { return systemFullPathOf(path); }
   std::string systemMessage(uint32_t code) override {
     return std::system_category().message(static_cast<int>(code));

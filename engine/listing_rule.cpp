@@ -1,0 +1,16 @@
+#include "engine/listing_rule.h"
+
+namespace {
+
+// Wine reports a Unix symbolic link to a folder as a reparse point whose tag it leaves at 0 (Wine 8), and
+// shows links to files as the files they point to. Tag 0 is reserved and never a real tag on Windows, so it
+// is taken for a link: the safe side, as a link followed could lead anywhere.
+bool isLink(uint32_t reparseTag) { return reparseTag == 0 || (reparseTag & kTagNameSurrogateBit) != 0; }
+
+}  // namespace
+
+ListedAs classifyListed(uint32_t attributes, uint32_t reparseTag) {
+  const bool link = (attributes & kAttributeReparsePoint) != 0 && isLink(reparseTag);
+  if (attributes & kAttributeDirectory) return link ? ListedAs::FolderLink : ListedAs::Folder;
+  return link ? ListedAs::FileLink : ListedAs::File;
+}
