@@ -10,6 +10,8 @@
 #include "app/frame_page.h"
 #include "app/logger.h"
 #include "engine/decryptor.h"
+#include "engine/folder_system.h"
+#include "engine/long_path.h"
 #include "text/encodings.h"
 
 namespace {
@@ -17,7 +19,10 @@ namespace {
 // The platform's not-found answers mean "does not exist"; any other failure is reported and counts as
 // not existing, since a run could not use the path either.
 PathCheck checkPath(const std::wstring& path) {
-  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return {true, {}};
+  // Asked the way the scan will ask: a deep path, or one with a name ending in a dot or a space, in the
+  // long-path form, which needs no long-path setting and keeps such names exact.
+  const std::wstring forSystem = systemPathFor(path, PathUse::File, systemFullPathOf);
+  if (GetFileAttributesW(forSystem.c_str()) != INVALID_FILE_ATTRIBUTES) return {true, {}};
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH ||
       error == ERROR_INVALID_NAME) {

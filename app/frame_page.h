@@ -18,7 +18,8 @@ class FramePage : public RunPage {
   const frame* target() const { return window_.get(); }
   // From now on no call reaches the page.
   void markClosed() { closed_ = true; }
-  bool closed() const { return closed_.load(); }
+  // Also true as soon as the engine has destroyed the window, which comes before the message loop ends.
+  bool closed() const override { return closed_.load() || !window_ || !window_->handle(); }
 
   void disableScanPath() override;
   void disableTestPath() override;

@@ -14,7 +14,8 @@ std::string utf8_from_wide(std::wstring_view wide);
 // The calling thread's ANSI code page to UTF-16; stops at a zero byte like the system's C strings.
 std::wstring wide_from_ansi(std::string_view ansi);
 // UTF-16 to the process's ANSI code page without a default character. When lossy is given it tells
-// whether some character had no form in the code page (the converter then put its own replacement).
+// whether some character had no form in the code page (the converter then put its own replacement). A
+// UTF-8 ANSI code page is handled as narrowing.h says.
 std::string ansi_from_wide(std::wstring_view wide, bool* lossy = nullptr);
 // UTF-16 to the console's OEM code page.
 std::string oem_from_wide(std::wstring_view wide);

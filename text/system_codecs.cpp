@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "text/encodings.h"
+#include "text/narrowing.h"
 
 namespace text {
 namespace {
@@ -26,6 +27,14 @@ std::string to_bytes(UINT code_page, std::wstring_view wide) {
   return out;
 }
 
+int system_narrower(unsigned code_page, std::wstring_view wide, char* out, int out_size, bool* used_default) {
+  BOOL used = FALSE;
+  const int n = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), out, out_size, nullptr,
+                                    used_default ? &used : nullptr);
+  if (used_default) *used_default = used != FALSE;
+  return n;
+}
+
 }  // namespace
 
 std::wstring wide_from_utf8(std::string_view utf8) { return to_wide(CP_UTF8, utf8); }
@@ -39,16 +48,7 @@ std::wstring wide_from_ansi(std::string_view ansi) {
 }
 
 std::string ansi_from_wide(std::wstring_view wide, bool* lossy) {
-  if (lossy) *lossy = false;
-  if (wide.empty()) return {};
-  const int length = static_cast<int>(wide.size());
-  BOOL used_default = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, out.data(), n, nullptr, lossy ? &used_default : nullptr);
-  if (lossy) *lossy = used_default != FALSE;
-  return out;
+  return narrow_in(GetACP(), wide, lossy, system_narrower);
 }
 
 }  // namespace text
