@@ -1,7 +1,7 @@
 # Fails when product code hands a path to the C runtime's file functions or to std::filesystem operations
 # instead of the system's own calls. On Windows, msvcrt's file functions, which libstdc++'s std::filesystem
-# asks first, answer "not found" for any path holding "?", as every long-path form ("\\?\C:\...") does, and
-# fail quietly on names that end with a dot or a space; Wine's do not, so no run under Wine would show it.
+# asks first, answer "not found" for any path holding "?", as every long-path form ("\\?\C:\...") does;
+# Wine's do not, so no run under Wine would show it.
 # Paths from the walk and the command line must therefore reach the system through its own calls. The few
 # uses that never see such a path are listed below with the reason.
 # Run: cmake -DSOURCE_DIR=<repository> -P cmake/PathCalls.cmake

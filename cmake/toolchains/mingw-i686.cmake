@@ -1,4 +1,4 @@
-# Cross build for 32-bit Windows; compiled and layout-checked only (Wine here runs 64-bit programs only).
+# Cross build for 32-bit Windows; its programs and tests run under Wine's 32-bit support (wine32).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(MINGW_TRIPLET i686-w64-mingw32)

@@ -117,22 +117,25 @@ InitParams* initParams = nullptr;
 // Init's callback, kept by copy as the contract allows, for the line Finish leaves behind (finishLog).
 LogCallback initLog = nullptr;
 
+// Through the system's own calls on the exact path given, which may be in the long-path form.
 void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& file) {
-  std::error_code ignored;
   switch (rule.action) {
     case keyloom_test::AlterRule::Copy:
-      std::filesystem::copy_file(file, file.native() + L".restored", std::filesystem::copy_options::overwrite_existing,
-                                 ignored);
+      CopyFileW(file.c_str(), (file.native() + L".restored").c_str(), FALSE);
       break;
     case keyloom_test::AlterRule::Delete:
-      std::filesystem::remove(file, ignored);
+      DeleteFileW(file.c_str());
       break;
-    case keyloom_test::AlterRule::Overwrite:
-      if (FILE* out = _wfopen(file.c_str(), L"wb")) {
-        std::fputs("overwritten by the test library", out);
-        std::fclose(out);
-      }
+    case keyloom_test::AlterRule::Overwrite: {
+      const HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr);
+      if (out == INVALID_HANDLE_VALUE) break;
+      const char text[] = "overwritten by the test library";
+      DWORD written = 0;
+      WriteFile(out, text, sizeof text - 1, &written, nullptr);
+      CloseHandle(out);
       break;
+    }
   }
 }
 
@@ -164,6 +167,7 @@ EXPORT_INIT bool Init(InitParams* params, std::string* errorText) {
   for (const auto& line : config().initLog) {
     if (params->log) params->log(line.message, line.level);
   }
+  if (config().initDelay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(config().initDelay));
   if (!config().initSucceeds) *errorText = config().initError;
   return config().initSucceeds;
 }

@@ -71,6 +71,8 @@ Config parseConfig(std::string_view text) {
     } else if (key == "initLog") {
       const int level = toNumber(takeField(value));
       config.initLog.push_back({level, std::string(value)});
+    } else if (key == "initDelay") {
+      config.initDelay = toNumber(value);
     } else if (key == "result") {
       config.results.push_back(patternRule(value));
     } else if (key == "delay") {

@@ -6,6 +6,7 @@
 //   option=<id>,<0|1>,<name>,<description>      one of the library's own options; repeatable
 //   init=ok | fail | fail:<error text>          Init's answer, with or without an error text
 //   initLog=<level>,<message>                   a line the library logs during Init; repeatable
+//   initDelay=<milliseconds>                    time Init takes before it answers
 //   result=<pattern>,<code>                     DecryptSingleFile's answer for file names matching the
 //                                               pattern (* and ?, case-sensitive); the first match wins,
 //                                               files matching none answer 0
@@ -58,6 +59,7 @@ struct Config {
   bool initSucceeds = true;
   std::string initError;
   std::vector<LogSpec> initLog;
+  int32_t initDelay = 0;
   std::vector<PatternRule> results;
   std::vector<PatternRule> delays;
   std::vector<std::string> throwing;

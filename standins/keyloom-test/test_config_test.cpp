@@ -27,6 +27,7 @@ TEST(TestLibraryConfig, ReadsEveryKey) {
       "option=10,1,Own option,Its description, with a comma\n"
       "init=fail:Key missing\n"
       "initLog=7,odd level\n"
+      "initDelay=1500\n"
       "result=*.enc,1\nresult=bad*,3\n"
       "delay=slow*,250\n"
       "throw=boom*\n"
@@ -43,6 +44,7 @@ TEST(TestLibraryConfig, ReadsEveryKey) {
   EXPECT_EQ(config.initError, "Key missing");
   ASSERT_EQ(config.initLog.size(), 1u);
   EXPECT_EQ(config.initLog[0].level, 7);
+  EXPECT_EQ(config.initDelay, 1500);
   EXPECT_EQ(firstMatch(config.results, "x.enc", 0), 1);
   EXPECT_EQ(firstMatch(config.results, "bad.enc", 0), 1);  // the first matching rule wins
   EXPECT_EQ(firstMatch(config.results, "bad.txt", 0), 3);

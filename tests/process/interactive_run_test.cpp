@@ -56,6 +56,25 @@ TEST(InteractiveRun, StopFinishesTheFileInHandThenReportsWhatWasDone) {
       << "the one decrypted file was removed";
 }
 
+TEST(InteractiveRun, AStopPressedWhileTheLibraryStartsIsKeptAndNoFileIsOffered) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.kyl"});
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll",
+      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on call getOptions delay 300 native StopDecryption\n" +
+                  kCloseAtFinalStep,
+      .library_config = "result=*,1\ninitDelay=1500\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(library_calls_named(result, "Init").size(), 1u);
+  EXPECT_TRUE(library_calls_named(result, "Begin").empty()) << result.library_record;
+  EXPECT_EQ(result.library_calls().back(), "Finish");
+  EXPECT_EQ(page_args(result, "appendProgressInfo"),
+            (std::vector<json>{json::array({kStopLine}), json::array({"The decryption process has ended."}),
+                               json::array({"Scan finished, no encrypted files have been found!"})}));
+  EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({true})});
+  EXPECT_TRUE(fs::exists(box.files_dir() / "a.kyl") && fs::exists(box.files_dir() / "b.kyl"));
+}
+
 TEST(InteractiveRun, ProgressIsReportedAboutThreeTimesPerSecond) {
   Sandbox box;
   make_files(box.files_dir(), {"a", "b", "c", "d", "e", "f"});
