@@ -1,9 +1,8 @@
 // The engine's page, served by the main window: each typed call of the engine becomes a call of the page
-// script's function of the same name through call_page_function. Once the window is closed the calls do
-// nothing, so a run that still ends shows nothing.
+// script's function of the same name through call_page_function. Once the window is closed (as the window
+// itself says) the calls do nothing, so a run that still ends shows nothing.
 #pragma once
 
-#include <atomic>
 #include <initializer_list>
 
 #include "engine/run_page.h"
@@ -16,10 +15,7 @@ class FramePage : public RunPage {
   explicit FramePage(sciter::om::hasset<frame> window) : window_(std::move(window)) {}
 
   const frame* target() const { return window_.get(); }
-  // From now on no call reaches the page.
-  void markClosed() { closed_ = true; }
-  // Also true as soon as the engine has destroyed the window, which comes before the message loop ends.
-  bool closed() const override { return closed_.load() || !window_ || !window_->handle(); }
+  bool closed() const override { return !window_ || window_->closed(); }
 
   void disableScanPath() override;
   void disableTestPath() override;
@@ -47,7 +43,6 @@ class FramePage : public RunPage {
   sciter::value call(const char* name, std::initializer_list<sciter::value> args = {});
 
   sciter::om::hasset<frame> window_;  // a counted reference, kept for the life of the process
-  std::atomic<bool> closed_{false};
 };
 
 // The process's one page, made on first call from the main window (later calls ignore the argument);

@@ -54,7 +54,7 @@ std::mutex& file_lock() {
 
 void forward_to_page(std::string_view message) {
   const Logger& logger = Logger::instance();
-  if (!logger.window || logger.windowClosed) return;
+  if (!logger.window || logger.window->closed()) return;
   try {
     sciter::call_page_function(logger.window.get(), "appendProgressInfo", {sciter::value_from_utf8(message)});
   } catch (...) {

@@ -1,7 +1,6 @@
 // The program's log: one line per message appended to "OstrivelLog.txt" in the temporary directory.
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -12,8 +11,7 @@
 // The level numbers (Info, Debug) are those of the library's LogCallback (engine/library_abi.h).
 struct Logger {
   std::string path;  // full path in the file-system code page
-  sciter::om::hasset<frame> window;
-  std::atomic<bool> windowClosed{false};  // set once the message loop has ended: nothing more is forwarded
+  sciter::om::hasset<frame> window;  // Info lines go to its page until it is closed
 
   // Created on first use (on the main thread, before any other thread); never destroyed.
   static Logger& instance();

@@ -64,8 +64,7 @@ int uimain(std::function<int()> run_loop) {
   // The window is gone. A run still going finishes the file in hand and the library before the process
   // ends, and shows nothing more. The UI thread keeps serving its queue meanwhile, in case a page call that
   // was under way when the window closed needs it to return.
-  page.markClosed();
-  logger.windowClosed = true;
+  window->mark_closed();
   decryptor.windowClosed(serve_pending_messages);
   window = {};
   run_loop = nullptr;

@@ -54,8 +54,8 @@ struct Decryptor {
 
   void progressLoop();
   void requestStop();
-  // The window is gone: no file starts any more, the file in hand is finished, the library is finished,
-  // and nothing more goes to the page. Returns once the run has ended; meanwhile whileWaiting is called
+  // Called once the window is gone (its page says closed()): no file starts any more, the file in hand is
+  // finished, the library is finished, and nothing more goes to the page. Returns once the run has ended; meanwhile whileWaiting is called
   // every few milliseconds, so the caller's thread can go on serving what a page call may wait for.
   void windowClosed(const std::function<void()>& whileWaiting = {});
 

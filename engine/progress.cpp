@@ -36,7 +36,6 @@ void Decryptor::requestStop() {
 }
 
 void Decryptor::windowClosed(const std::function<void()>& whileWaiting) {
-  run.markPageGone();
   if (run.stop()) {
     writeLine("The window was closed during the run: it ends after the file in hand.", Debug);
   }

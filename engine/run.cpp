@@ -79,7 +79,7 @@ void Decryptor::startRun(std::unique_ptr<RunSettings> settings) {
 void Decryptor::endRun(const RunReport& report) {
   run.endScan();
   for (const std::string& line : report.lines) writeLine(line, Info);
-  if (run.pageGone()) return;
+  if (window->closed()) return;
   const auto call = [&report](auto&& pageCall) {
     if (!report.pageMayBeTheCause) return pageCall();
     try {
@@ -97,11 +97,12 @@ void Decryptor::runDecryption(std::unique_ptr<RunSettings> settings) {
   try {
     if (prepareRun(settings.get())) {
       progress.initialized = true;
-      if (run.beginScan()) {
-        endRun(scan(*this));
-      } else if (run.pageGone()) {
+      const bool scanning = run.beginScan();
+      if (window->closed()) {
         // A window closed while the run started leaves nobody to scan for.
         endRun(reportProblem("The window was closed before the scan began."));
+      } else if (scanning) {
+        endRun(scan(*this));
       } else {
         // Stopped while the library started: nothing was offered, and the run ends as after any stop.
         endRun(reportOutcome(NotEncrypted, decryptedCount, failedCount));
@@ -141,7 +142,6 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
     // A window that went away while it was asked answers nothing, and an empty list of choices would read
     // as Backup unchecked: the run stops here, before the library starts.
     if (window->closed()) {
-      run.markPageGone();
       writeLine("The window was closed while the run read its settings: the run ends without starting.", Debug);
       return false;
     }

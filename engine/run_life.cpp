@@ -29,7 +29,7 @@ void RunLife::launch(std::function<void()> body) {
 
 bool RunLife::beginScan() {
   std::lock_guard guard(lock_);
-  if (pageGone_ || stopWhileStarting_ || phase_ != RunPhase::Starting) return false;
+  if (stopWhileStarting_ || phase_ != RunPhase::Starting) return false;
   phase_ = RunPhase::Running;
   return true;
 }

@@ -34,8 +34,7 @@ class RunLife {
   // Starts the run thread on body. When no thread can be created the claim is given back and the
   // std::system_error goes to the caller.
   void launch(std::function<void()> body);
-  // Starting to Running; false when the window went away or a stop was asked for meanwhile, and the run
-  // must not scan.
+  // Starting to Running; false when a stop was asked for meanwhile, and the run must not scan.
   bool beginScan();
   // Running to Stopping, waking the progress thread; while the run starts, the stop is kept for beginScan.
   // False when it changes nothing: no run, or a stop already asked for, or the run over.
@@ -55,9 +54,6 @@ class RunLife {
   // The progress report failed: the run ends on the failure step.
   void markProgressFailed() { progressFailed_ = true; }
   bool progressFailed() const { return progressFailed_.load(); }
-  // The window is gone: the run shows nothing more and ends after the file in hand.
-  void markPageGone() { pageGone_ = true; }
-  bool pageGone() const { return pageGone_.load(); }
 
   // Waits at most the timeout for the run to end; true when it has ended or none was started.
   bool waitForEnd(std::chrono::milliseconds timeout);
@@ -69,7 +65,6 @@ class RunLife {
 
   std::atomic<RunPhase> phase_{RunPhase::Idle};
   std::atomic<bool> progressFailed_{false};
-  std::atomic<bool> pageGone_{false};
   std::atomic<bool> stopWhileStarting_{false};
   std::mutex lock_;  // guards the phase changes that the progress thread waits on
   std::condition_variable phaseChanged_;

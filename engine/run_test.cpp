@@ -730,13 +730,14 @@ TEST_F(Run, AClosedWindowEndsTheRunAfterTheFileInHandAndShowsNothingMore) {
   std::atomic<bool> inHand{false};
   lib.duringFile = [&](const std::wstring&) {
     inHand = true;
-    waitFor([this] { return decryptor.run.pageGone(); });
+    waitFor([this] { return page.closed(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the rest of the file
   };
   decryptor.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{false, OptionBackup}}}));
   waitFor([&] { return inHand.load(); });
   const size_t callsBefore = page.endCalls().size();
   int served = 0;
+  page.gone = true;
   decryptor.windowClosed([&served] { ++served; });  // returns once the run has ended
 
   EXPECT_EQ(decryptor.run.phase(), RunPhase::Finished);
@@ -753,10 +754,11 @@ TEST_F(Run, AWindowClosedWhileTheRunStartsLeavesNothingScannedButFinishesTheLibr
   std::atomic<bool> initializing{false};
   lib.duringInit = [&] {
     initializing = true;
-    waitFor([this] { return decryptor.run.pageGone(); });
+    waitFor([this] { return page.closed(); });
   };
   decryptor.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {}}));
   waitFor([&] { return initializing.load(); });
+  page.gone = true;
   decryptor.windowClosed();
   EXPECT_EQ(lib.calls, (Lines{"Init", "Finish"}));
   EXPECT_TRUE(page.calls().empty());

@@ -77,6 +77,11 @@ class host {
 class window : public event_handler, public host<window> {
  public:
   HWND handle() const { return hwnd_.load(); }
+  // The one place that knows the window is gone: its owner marks it closed once the message loop has
+  // ended, and the engine destroying it, which comes first, clears the handle. Whoever calls the page asks
+  // here (the page adapter, the log's forwarding and, through the page, the run).
+  bool closed() const { return closed_.load() || !hwnd_.load(); }
+  void mark_closed() { closed_ = true; }
 
   // Creates the engine window with the given flags and, when it exists, installs the host callback and
   // the event handler once.
@@ -98,6 +103,7 @@ class window : public event_handler, public host<window> {
 
  private:
   std::atomic<HWND> hwnd_{nullptr};  // written on the UI thread, read by worker threads for page calls
+  std::atomic<bool> closed_{false};
   bool callbacks_installed_ = false;
 };
 
