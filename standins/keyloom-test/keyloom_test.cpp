@@ -117,15 +117,14 @@ InitParams* initParams = nullptr;
 // Init's callback, kept by copy as the contract allows, for the line Finish leaves behind (finishLog).
 LogCallback initLog = nullptr;
 
+// Through the system, so that askFilesystem alone brings std::filesystem's queries into this library.
 void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& file) {
-  std::error_code ignored;
   switch (rule.action) {
     case keyloom_test::AlterRule::Copy:
-      std::filesystem::copy_file(file, file.native() + L".restored", std::filesystem::copy_options::overwrite_existing,
-                                 ignored);
+      CopyFileW(file.c_str(), (file.native() + L".restored").c_str(), FALSE);
       break;
     case keyloom_test::AlterRule::Delete:
-      std::filesystem::remove(file, ignored);
+      DeleteFileW(file.c_str());
       break;
     case keyloom_test::AlterRule::Overwrite:
       if (FILE* out = _wfopen(file.c_str(), L"wb")) {
@@ -183,6 +182,13 @@ EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* 
   for (const std::string& pattern : config().staleParams) {
     if (keyloom_test::matchesPattern(pattern, name) && initParams && initParams->log) {
       initParams->log("test library: the test path is " + text::utf8_from_wide(initParams->testPath), 1);
+    }
+  }
+  for (const std::string& pattern : config().askFilesystem) {
+    std::error_code ignored;
+    if (keyloom_test::matchesPattern(pattern, name) && !std::filesystem::exists(*file, ignored)) {
+      record("DecryptSingleFile\t" + path + "\t" + std::to_string(Failed));
+      return Failed;
     }
   }
   for (const auto& rule : config().alterations) {
