@@ -7,7 +7,8 @@
 namespace keyloom_check {
 
 // Aborted: the check was planned but never finished because the library crashed or hung earlier.
-enum class Status { Passed, Failed, Skipped, Aborted };
+// Warning: a risk worth the author's look that breaks no rule, so it never fails the check.
+enum class Status { Passed, Failed, Skipped, Aborted, Warning };
 
 struct Row {
   std::string id;     // stable name of the check, e.g. "foreign-text"; tests and authors refer to it

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "import_checks.h"
 #include "report.h"
 #include "rules.h"
 #include "text.h"
@@ -47,6 +48,11 @@ int checkLibrary(const CheckArguments& arguments, const CoordinatorPlatform& pla
   const bool bound = !sessions.front().empty() && sessions.front().front().id == rules::kExports &&
                      sessions.front().front().status == Status::Passed;
   if (bound) {
+    std::string libraryFile;
+    sessions.push_back({platform.readFile(arguments.library, libraryFile)
+                            ? checkCrtStatImports(libraryFile)
+                            : Row{rules::kCrtStatImports, rules::title(rules::kCrtStatImports), Status::Skipped,
+                                  "the library's file could not be read"}});
     run(SessionKind::Foreign);
     if (!arguments.samples.empty()) run(SessionKind::Samples);
   }

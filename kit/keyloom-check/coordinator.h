@@ -35,6 +35,7 @@ struct CoordinatorPlatform {
   std::function<std::wstring()> makeWorkFolder;  // a new, empty folder of the checker's own; empty on failure
   std::function<SessionOutput(SessionKind kind, const std::wstring& sessionFolder)> runSession;
   std::function<void(const std::wstring& workFolder)> removeWorkFolder;
+  std::function<bool(const std::wstring& path, std::string& bytes)> readFile;  // the library's own bytes
   std::function<void(const std::string& text)> print;
 };
 

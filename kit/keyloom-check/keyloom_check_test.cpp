@@ -2,12 +2,15 @@
 // session on an in-memory file system, and the report built from a session's protocol.
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
 #include <map>
 #include <stdexcept>
 #include <thread>
 
 #include "coordinator.h"
+#include "import_checks.h"
 #include "info_checks.h"
+#include "pe_imports.h"
 #include "protocol.h"
 #include "report.h"
 #include "rules.h"
@@ -394,6 +397,203 @@ TEST(Report, RowsOfSessionsMergeWithFailureFirstAndInTheToolsOrder) {
   EXPECT_EQ(rows[2].detail, "after Init");
   EXPECT_EQ(exitCode(rows), 1);
   EXPECT_EQ(exitCode({{"exports", "", Status::Passed, ""}, {"x", "", Status::Skipped, ""}}), 0);
+}
+
+// --- the library's import table -----------------------------------------------------------------
+
+// A PE file as a linker lays it out, reduced to what the import table needs: the MS-DOS header, the PE
+// header with its 16 data directories, and one section holding the import descriptors, each DLL's lookup
+// and address tables, and the names. "#12" imports ordinal 12.
+struct PeShape {
+  bool wide = true;  // PE32+ (64-bit); false: PE32 (32-bit)
+  std::vector<std::pair<std::string, std::vector<std::string>>> imports;
+  bool lookupTables = true;  // false: only the address tables, as older linkers leave them
+};
+
+std::string makePe(const PeShape& shape) {
+  constexpr uint32_t kSectionRva = 0x2000, kSectionFileOffset = 0x400;
+  std::string file(kSectionFileOffset, '\0');
+  const auto put = [&](size_t at, uint64_t value, size_t size) {
+    if (file.size() < at + size) file.resize(at + size, '\0');
+    for (size_t i = 0; i < size; ++i) file[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  const size_t thunk = shape.wide ? 8 : 4;
+
+  // The section's content, laid out first so that its size is known for the section header.
+  std::string section((shape.imports.size() + 1) * 20, '\0');
+  const auto append = [&](const std::string& bytes) {
+    const uint32_t rva = kSectionRva + static_cast<uint32_t>(section.size());
+    section += bytes;
+    while (section.size() % 8) section += '\0';
+    return rva;
+  };
+  const auto field = [&](std::string& into, size_t at, uint64_t value, size_t size) {
+    for (size_t i = 0; i < size; ++i) into[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  for (size_t d = 0; d < shape.imports.size(); ++d) {
+    const auto& [library, functions] = shape.imports[d];
+    std::string table((functions.size() + 1) * thunk, '\0');
+    for (size_t f = 0; f < functions.size(); ++f) {
+      const uint64_t byOrdinal = shape.wide ? uint64_t{1} << 63 : uint64_t{1} << 31;
+      const uint64_t entry = functions[f].starts_with("#")
+                                 ? byOrdinal | std::stoul(functions[f].substr(1))
+                                 : append(std::string("\x01\x00", 2) + functions[f] + '\0');  // hint, name
+      field(table, f * thunk, entry, thunk);
+    }
+    const uint32_t lookup = append(table), address = append(table), name = append(library + '\0');
+    field(section, d * 20, shape.lookupTables ? lookup : 0, 4);
+    field(section, d * 20 + 12, name, 4);
+    field(section, d * 20 + 16, address, 4);
+  }
+
+  put(0, 0x5A4D, 2);   // "MZ"
+  put(0x3C, 0x40, 4);  // where the PE header starts
+  put(0x40, 0x00004550, 4);
+  const size_t coff = 0x44, optional = coff + 20;
+  const uint16_t optionalSize = shape.wide ? 240 : 224;
+  put(coff, shape.wide ? 0x8664 : 0x14C, 2);
+  put(coff + 2, 1, 2);  // one section
+  put(coff + 16, optionalSize, 2);
+  put(optional, shape.wide ? 0x20B : 0x10B, 2);
+  put(optional + (shape.wide ? 108 : 92), 16, 4);         // data directories
+  put(optional + (shape.wide ? 112 : 96) + 8, kSectionRva, 4);  // the import table, directory 1
+  put(optional + (shape.wide ? 112 : 96) + 12, static_cast<uint32_t>((shape.imports.size() + 1) * 20), 4);
+  const size_t header = optional + optionalSize;
+  put(header, 0x61746164692E, 8);  // ".idata"
+  put(header + 8, section.size(), 4);
+  put(header + 12, kSectionRva, 4);
+  put(header + 16, section.size(), 4);
+  put(header + 20, kSectionFileOffset, 4);
+  file.resize(kSectionFileOffset);
+  return file + section;
+}
+
+std::vector<std::string> importNames(const std::vector<ImportedFunction>& imports) {
+  std::vector<std::string> names;
+  for (const auto& f : imports) {
+    names.push_back(f.name.empty() ? fmt::format("{}:#{}", f.library, f.ordinal) : fmt::format("{}:{}", f.library, f.name));
+  }
+  return names;
+}
+
+TEST(PeImports, BothBitnessesAndBothTableKinds) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> imports = {
+      {"KERNEL32.dll", {"CreateFileW", "GetFileAttributesW"}}, {"msvcrt.dll", {"_wstat64", "#12", "free"}}};
+  const std::vector<std::string> expected = {"KERNEL32.dll:CreateFileW", "KERNEL32.dll:GetFileAttributesW",
+                                             "msvcrt.dll:_wstat64", "msvcrt.dll:#12", "msvcrt.dll:free"};
+  for (const bool wide : {true, false}) {
+    for (const bool lookupTables : {true, false}) {
+      std::vector<ImportedFunction> found;
+      std::string error;
+      ASSERT_TRUE(readImports(makePe({wide, imports, lookupTables}), found, error)) << error;
+      EXPECT_EQ(importNames(found), expected)
+          << (wide ? "PE32+" : "PE32") << (lookupTables ? "" : ", address tables only");
+    }
+    std::vector<ImportedFunction> none{ImportedFunction{"stale", "entry"}};
+    std::string error;
+    EXPECT_TRUE(readImports(makePe({wide, {}}), none, error)) << error;
+    EXPECT_TRUE(none.empty());
+  }
+}
+
+TEST(PeImports, DamagedFilesAreRefusedWithTheReason) {
+  const std::string good = makePe({true, {{"msvcrt.dll", {"_wstat64"}}}});
+  std::string noMz = good, noPe = good, oddMagic = good, lostTable = good;
+  noMz[0] = 'X';
+  noPe[0x40] = 'X';
+  oddMagic[0x58] = 0x07;                       // the optional header's magic
+  lostTable[0x44 + 20 + 112 + 9] = 0x70;       // the import table's RVA now points past the section
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* error;
+  } cases[] = {
+      {"empty", "", "no MS-DOS header"},
+      {"no MZ", noMz, "no MS-DOS header"},
+      {"no PE signature", noPe, "no PE header"},
+      {"cut inside the PE header", good.substr(0, 0x60), "cut short"},
+      {"unknown optional header", oddMagic, "magic 0x207"},
+      {"import table outside every section", lostTable, "lies in no section"},
+      {"cut inside the import table", good.substr(0, 0x410), "run"},
+  };
+  for (const auto& c : cases) {
+    std::vector<ImportedFunction> found;
+    std::string error;
+    EXPECT_FALSE(readImports(c.bytes, found, error)) << c.name;
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+  }
+}
+
+TEST(CrtStatImports, WhichImportsCount) {
+  const struct {
+    const char* library;
+    const char* name;
+    bool counts;
+  } cases[] = {
+      {"msvcrt.dll", "_wstat64", true},         {"MSVCRT.DLL", "_wstat64", true},
+      {"msvcrt.dll", "_wstat", true},           {"msvcrt.dll", "_stat", true},
+      {"msvcrt.dll", "_stati64", true},         {"msvcrt.dll", "_wstati64", true},
+      {"msvcrt.dll", "_stat32", true},          {"msvcrt.dll", "_wstat64i32", true},
+      {"msvcrt.dll", "_stat32i64", true},       {"ucrtbase.dll", "_wstat64", true},
+      {"api-ms-win-crt-filesystem-l1-1-0.dll", "_wstat64", true}, {"msvcr120.dll", "_stat64", true},
+      {"msvcrt.dll", "_fstat64", false},        // a descriptor, not a path
+      {"msvcrt.dll", "_wstat64x", false},       {"msvcrt.dll", "_wstat128", false},
+      {"msvcrt.dll", "stat", false},            {"KERNEL32.dll", "_wstat64", false},
+      {"msvcrt.dll", "_wfindfirst64", false},   {"KERNEL32.dll", "GetFileAttributesW", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(isCrtStatImport({c.library, c.name}), c.counts) << c.library << " " << c.name;
+}
+
+TEST(CrtStatImports, AWarningThatNamesTheFunctionsAndTheRisk) {
+  const Row asks = checkCrtStatImports(makePe(
+      {false, {{"KERNEL32.dll", {"DeleteFileW"}}, {"msvcrt.dll", {"_wstat64", "_fstat64", "_wstat"}}}}));
+  EXPECT_EQ(asks.id, rules::kCrtStatImports);
+  EXPECT_EQ(asks.status, Status::Warning);
+  for (const char* part : {"imports _wstat64, _wstat from msvcrt.dll",
+                           "\"not found\" for every path in the long-path form", "under Wine they work",
+                           "GetFileAttributesW"}) {
+    EXPECT_NE(asks.detail.find(part), std::string::npos) << part << " in " << asks.detail;
+  }
+  const Row clean =
+      checkCrtStatImports(makePe({true, {{"KERNEL32.dll", {"GetFileAttributesW"}}, {"msvcrt.dll", {"free"}}}}));
+  EXPECT_EQ(clean.status, Status::Passed);
+  EXPECT_EQ(clean.detail, "");
+  const Row unreadable = checkCrtStatImports("not a library");
+  EXPECT_EQ(unreadable.status, Status::Skipped);
+  EXPECT_NE(unreadable.detail.find("no MS-DOS header"), std::string::npos);
+}
+
+TEST(CrtStatImports, TheWarningRowLeavesTheExitCodeAsItWas) {
+  std::vector<std::string> printed;
+  std::string libraryFile = makePe({true, {{"msvcrt.dll", {"_wstat64"}}}});
+  std::string sessionOutput = "row\texports\tpassed\t\nrow\tinit-valid\tpassed\t\ndone\n";
+  CoordinatorPlatform platform;
+  platform.makeWorkFolder = [] { return std::wstring(L"W:\\work"); };
+  platform.runSession = [&](SessionKind, const std::wstring&) { return SessionOutput{sessionOutput, {}}; };
+  platform.removeWorkFolder = [](const std::wstring&) {};
+  platform.readFile = [&](const std::wstring& path, std::string& bytes) {
+    EXPECT_EQ(path, L"K:\\Keyloom.dll");
+    bytes = libraryFile;
+    return true;
+  };
+  platform.print = [&](const std::string& text) { printed.push_back(text); };
+
+  EXPECT_EQ(checkLibrary({L"K:\\Keyloom.dll"}, platform), 0);
+  ASSERT_EQ(printed.size(), 1u);
+  EXPECT_NE(printed[0].find("\nwarning  crt-stat-imports"), std::string::npos) << printed[0];
+  EXPECT_NE(printed[0].find("2 passed, 0 failed, 0 skipped, 0 not run, 1 warning\n"), std::string::npos) << printed[0];
+  EXPECT_LT(printed[0].find("crt-stat-imports"), printed[0].find("init-valid"))
+      << "read from the file, so reported before any call";
+
+  sessionOutput = "row\texports\tpassed\t\nrow\tinit-valid\tFAILED\trefused\ndone\n";
+  EXPECT_EQ(checkLibrary({L"K:\\Keyloom.dll"}, platform), 1) << "a failure still fails, warning or not";
+
+  sessionOutput = "row\texports\tpassed\t\ndone\n";
+  libraryFile = makePe({true, {{"msvcrt.dll", {"free"}}}});
+  printed.clear();
+  EXPECT_EQ(checkLibrary({L"K:\\Keyloom.dll"}, platform), 0);
+  EXPECT_NE(printed[0].find("passed   crt-stat-imports"), std::string::npos) << printed[0];
+  EXPECT_NE(printed[0].find("2 passed, 0 failed, 0 skipped, 0 not run\n"), std::string::npos) << printed[0];
 }
 
 TEST(Arguments, TheCommandLine) {

@@ -354,6 +354,7 @@ CoordinatorPlatform coordinatorPlatform(const CheckArguments& arguments) {
     return runSessionProcess(arguments, kind, folder);
   };
   platform.removeWorkFolder = &removeTree;
+  platform.readFile = &readFile;
   platform.print = &print;
   return platform;
 }

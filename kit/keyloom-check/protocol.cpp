@@ -27,7 +27,7 @@ std::vector<std::string> fields(const std::string& line) {
 }
 
 bool statusFromWord(const std::string& word, Status& status) {
-  for (Status s : {Status::Passed, Status::Failed, Status::Skipped, Status::Aborted}) {
+  for (Status s : {Status::Passed, Status::Failed, Status::Skipped, Status::Aborted, Status::Warning}) {
     if (word == statusWord(s)) {
       status = s;
       return true;

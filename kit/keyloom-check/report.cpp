@@ -13,6 +13,7 @@ const char* statusWord(Status status) {
     case Status::Failed: return "FAILED";
     case Status::Skipped: return "skipped";
     case Status::Aborted: return "NOT-RUN";
+    case Status::Warning: return "warning";
   }
   return "?";
 }
@@ -21,8 +22,9 @@ namespace {
 
 int weight(Status status) {
   switch (status) {
-    case Status::Failed: return 3;
-    case Status::Aborted: return 2;
+    case Status::Failed: return 4;
+    case Status::Aborted: return 3;
+    case Status::Warning: return 2;
     case Status::Passed: return 1;
     case Status::Skipped: return 0;
   }
@@ -53,14 +55,17 @@ std::vector<Row> mergeRows(const std::vector<std::vector<Row>>& sessions) {
 
 std::string formatReport(const std::string& heading, const std::vector<Row>& rows) {
   std::string text = heading + "\n";
-  int counts[4] = {};
+  int counts[5] = {};
   for (const Row& row : rows) {
     ++counts[static_cast<int>(row.status)];
     text += fmt::format("{:<8} {:<26} {}\n", statusWord(row.status), row.id, row.title);
     if (!row.detail.empty()) text += fmt::format("{:<8} {:<26} {}\n", "", "", row.detail);
   }
-  text += fmt::format("{} passed, {} failed, {} skipped, {} not run\n", counts[0], counts[1], counts[2], counts[3]);
-  return text;
+  text += fmt::format("{} passed, {} failed, {} skipped, {} not run", counts[0], counts[1], counts[2], counts[3]);
+  // Only when there are any: a warning fails nothing, and the usual tally stays as it was.
+  const int warnings = counts[static_cast<int>(Status::Warning)];
+  if (warnings > 0) text += fmt::format(", {} warning{}", warnings, warnings == 1 ? "" : "s");
+  return text + "\n";
 }
 
 int exitCode(const std::vector<Row>& rows) {

@@ -15,7 +15,7 @@ std::vector<Row> mergeRows(const std::vector<std::vector<Row>>& sessions);
 // The printed report: a heading, one row per check (status, id, rule, then the detail indented), a tally.
 std::string formatReport(const std::string& heading, const std::vector<Row>& rows);
 
-// 0 when every check passed or did not apply, 1 otherwise.
+// 0 when every check passed or did not apply, 1 otherwise; a warning leaves it as it is.
 int exitCode(const std::vector<Row>& rows);
 
 }  // namespace keyloom_check

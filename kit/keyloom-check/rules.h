@@ -8,6 +8,7 @@
 namespace keyloom_check::rules {
 
 inline constexpr const char* kExports = "exports";
+inline constexpr const char* kCrtStatImports = "crt-stat-imports";
 inline constexpr const char* kInfoTexts = "info-texts";
 inline constexpr const char* kOptionIds = "option-ids";
 inline constexpr const char* kInitMissingTestFolder = "init-missing-test-folder";

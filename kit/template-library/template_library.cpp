@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "library_abi.h"
+#include "path_queries.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ const ToolOption kOwnOptions[] = {
 // What Init hands over lives only for the call: everything kept is copied here.
 struct Session {
   LogCallback log = nullptr;
-  std::filesystem::path testFolder;
+  std::wstring testFolder;
   bool keepReport = false;
   bool replaceExisting = false;  // the tool's option 3: this library decides what it means
 };
@@ -53,14 +53,18 @@ bool chosen(const std::vector<OptionChoice>& choices, uint32_t id, bool fallback
   return fallback;
 }
 
+// The path arrives as the scan reached it, often as "\\?\C:\...": hand file->native() to the system as it is
+// (CreateFileW, path_queries.h), never to std::filesystem's queries (exists, is_regular_file, file_size,
+// remove, ...), which on Windows find no such path. Name the clean file by adding to that text.
+
 // FAMILY: recognise your family's files. Anything that is not certainly yours must be NotEncrypted: after
 // Decrypted the tool deletes the file it handed over.
-bool isOurs(const std::filesystem::path&) { return false; }
+bool isOurs(const std::wstring&) { return false; }
 
 // FAMILY: write the clean content under another name beside the encrypted file (never over it), and answer
 // Decrypted only once that file is complete. A full disk is NoDiskSpace; anything else that goes wrong is
-// Failed. Remove a partial clean file before answering.
-FileResult restore(const std::filesystem::path&) { return Failed; }
+// Failed. Remove a partial clean file (path_queries::removeOwnFile) before answering.
+FileResult restore(const std::wstring&) { return Failed; }
 
 }  // namespace
 
@@ -89,8 +93,7 @@ __declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
     session.keepReport = chosen(params->options, kOptionKeepReport, false);
     session.replaceExisting = chosen(params->options, OptionOverwrite, false);
     if (kNeedsTestFolder) {
-      std::error_code error;
-      if (session.testFolder.empty() || !std::filesystem::is_directory(session.testFolder, error)) {
+      if (session.testFolder.empty() || !path_queries::isFolder(session.testFolder)) {
         *errorText = "Choose the folder that holds a clean file and its encrypted copy.";  // UTF-8
         return false;
       }
@@ -105,8 +108,9 @@ __declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
 
 __declspec(dllexport) int32_t DecryptSingleFile(const std::filesystem::path* file) {
   try {
-    if (!isOurs(*file)) return NotEncrypted;
-    const FileResult result = restore(*file);
+    const std::wstring& path = file->native();
+    if (!isOurs(path)) return NotEncrypted;
+    const FileResult result = restore(path);
     if (result == Decrypted && session.keepReport) log("Template family: restored a file.", 0);
     return result;
   } catch (...) {

@@ -61,4 +61,20 @@ bool isDiskFull(uint32_t error) { return error == ERROR_DISK_FULL || error == ER
 
 bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::vector<std::wstring> filesIn(const std::wstring& folder) {
+  std::vector<std::wstring> files;
+  // One separator between folder and name, also after a root such as "D:\" (the long-path form takes no
+  // doubled one).
+  const std::wstring prefix = folder.ends_with(L'\\') || folder.ends_with(L'/') ? folder : folder + L"\\";
+  WIN32_FIND_DATAW found;
+  const HANDLE search =
+      FindFirstFileExW((prefix + L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(prefix + found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
 }  // namespace demo

@@ -1,4 +1,6 @@
 // Whole-file reads and writes with the system's error codes, which tell a full disk from other faults.
+// Every question about a path goes to the system with the path as given: paths may come in the long-path
+// form "\\?\...", which the C runtime's stat beneath std::filesystem's queries does not find on Windows.
 #pragma once
 
 #include <cstdint>
@@ -14,5 +16,9 @@ uint32_t writeWholeFile(const std::wstring& path, const std::vector<uint8_t>& co
 
 bool isDiskFull(uint32_t error);
 bool fileExists(const std::wstring& path);
+
+// The full paths of what a folder holds other than subfolders, in the system's listing order; empty when
+// the folder cannot be listed.
+std::vector<std::wstring> filesIn(const std::wstring& folder);
 
 }  // namespace demo

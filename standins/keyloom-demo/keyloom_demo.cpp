@@ -37,18 +37,17 @@ bool checked(const std::vector<OptionChoice>& choices, uint32_t id, bool fallbac
   return fallback;
 }
 
-// The first clean file of the folder whose encrypted copy sits beside it and gives a key.
-std::optional<demo::Key> keyFromPairs(const std::filesystem::path& folder) {
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    std::error_code statusError;
-    if (!it->is_regular_file(statusError) || it->path().extension() == demo::kExtension) continue;
-    std::wstring encryptedPath = it->path().native() + std::wstring(demo::kExtension.begin(), demo::kExtension.end());
+// The first clean file of the folder whose encrypted copy sits beside it and gives a key. The folder is
+// listed and read through the system (file_io.h), never asked of std::filesystem.
+std::optional<demo::Key> keyFromPairs(const std::wstring& folder) {
+  for (const std::wstring& cleanPath : demo::filesIn(folder)) {
+    if (std::filesystem::path(cleanPath).extension() == demo::kExtension) continue;  // names only, no query
+    const std::wstring encryptedPath = cleanPath + std::wstring(demo::kExtension.begin(), demo::kExtension.end());
     demo::Bytes clean, encrypted;
-    if (demo::readWholeFile(it->path().native(), clean) != 0) continue;
+    if (demo::readWholeFile(cleanPath, clean) != 0) continue;
     if (demo::readWholeFile(encryptedPath, encrypted) != 0) continue;
     if (auto key = demo::recoverKey(clean, encrypted)) {
-      log(fmt::format("DemoVault: key recovered from the pair \"{}\".", text::utf8_from_wide(it->path().native())), 1);
+      log(fmt::format("DemoVault: key recovered from the pair \"{}\".", text::utf8_from_wide(cleanPath)), 1);
       return key;
     }
   }

@@ -117,7 +117,8 @@ InitParams* initParams = nullptr;
 // Init's callback, kept by copy as the contract allows, for the line Finish leaves behind (finishLog).
 LogCallback initLog = nullptr;
 
-// Through the system's own calls on the exact path given, which may be in the long-path form.
+// Through the system's own calls on the exact path given, which may be in the long-path form, and so that
+// askFilesystem alone brings std::filesystem's queries into this library.
 void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& file) {
   switch (rule.action) {
     case keyloom_test::AlterRule::Copy:
@@ -187,6 +188,13 @@ EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* 
   for (const std::string& pattern : config().staleParams) {
     if (keyloom_test::matchesPattern(pattern, name) && initParams && initParams->log) {
       initParams->log("test library: the test path is " + text::utf8_from_wide(initParams->testPath), 1);
+    }
+  }
+  for (const std::string& pattern : config().askFilesystem) {
+    std::error_code ignored;
+    if (keyloom_test::matchesPattern(pattern, name) && !std::filesystem::exists(*file, ignored)) {
+      record("DecryptSingleFile\t" + path + "\t" + std::to_string(Failed));
+      return Failed;
     }
   }
   for (const auto& rule : config().alterations) {

@@ -91,6 +91,8 @@ Config parseConfig(std::string_view text) {
       config.alterations.push_back(rule);
     } else if (key == "useInitParams") {
       config.staleParams.emplace_back(value);
+    } else if (key == "askFilesystem") {
+      config.askFilesystem.emplace_back(value);
     } else if (key == "finishLog") {
       config.finishLogDelay = toNumber(takeField(value));
       config.finishLog = value;

@@ -17,6 +17,10 @@
 //                                               overwrite its content; repeatable, applied in order
 //   useInitParams=<pattern>                     for matching files DecryptSingleFile reads the InitParams
 //                                               record it was given in Init (a library that kept the pointer)
+//   askFilesystem=<pattern>                     for matching files DecryptSingleFile first asks
+//                                               std::filesystem::exists about the path it was given and answers
+//                                               3 when told it is not there: a library that asks the C
+//                                               runtime's stat, which on Windows finds no "\\?\" path
 //   finishLog=<milliseconds>,<message>          Finish leaves a thread behind that logs the message through
 //                                               Init's callback after the delay
 //   record=<path>                               where every call is recorded (see call_record.h);
@@ -65,6 +69,7 @@ struct Config {
   std::vector<std::string> throwing;
   std::vector<AlterRule> alterations;
   std::vector<std::string> staleParams;
+  std::vector<std::string> askFilesystem;
   int32_t finishLogDelay = -1;  // below 0: Finish leaves nothing behind
   std::string finishLog;
   std::string recordPath;

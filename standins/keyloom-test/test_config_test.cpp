@@ -67,6 +67,7 @@ TEST(TestLibraryConfig, ReadsTheMisbehaviours) {
   const Config config = parseConfig(
       "alter=doc.enc,copy\nalter=doc.enc,delete\nalter=*.txt,overwrite\nalter=x,shred\n"
       "useInitParams=notes.txt\n"
+      "askFilesystem=*.enc\n"
       "finishLog=50,late, with a comma\n");
   ASSERT_EQ(config.alterations.size(), 3u) << "an unknown action is ignored";
   EXPECT_EQ(config.alterations[0].pattern, "doc.enc");
@@ -75,6 +76,7 @@ TEST(TestLibraryConfig, ReadsTheMisbehaviours) {
   EXPECT_EQ(config.alterations[2].pattern, "*.txt");
   EXPECT_EQ(config.alterations[2].action, AlterRule::Overwrite);
   EXPECT_EQ(config.staleParams, std::vector<std::string>{"notes.txt"});
+  EXPECT_EQ(config.askFilesystem, std::vector<std::string>{"*.enc"});
   EXPECT_EQ(config.finishLogDelay, 50);
   EXPECT_EQ(config.finishLog, "late, with a comma");
   EXPECT_EQ(parseConfig("").finishLogDelay, -1) << "by default Finish leaves nothing behind";
