@@ -61,6 +61,13 @@ if [ "${INSTALL_DEPS:-yes}" != no ]; then
 fi
 
 step "checking what was supplied"
+# A key or password file in the checkout, where "git add" would take it, is refused (build/ is ignored).
+for option in pkcs12 password-file; do
+  case ${given[$option]} in
+    "$root"/*) git check-ignore -q "${given[$option]}" ||
+      refuse "${given[$option]} (--$option) lies in the checkout, where git could commit it: keep it outside" ;;
+  esac
+done
 [ -f "${given[pkcs12]}" ] || refuse "the signing key ${given[pkcs12]} (--pkcs12) does not exist"
 [ -r "${given[pkcs12]}" ] || refuse "the signing key ${given[pkcs12]} (--pkcs12) cannot be read"
 [ -f "${given[password-file]}" ] || refuse "the password file ${given[password-file]} (--password-file) does not exist"

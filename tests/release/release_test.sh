@@ -2,8 +2,8 @@
 # tools/release.sh and tools/verify-release.sh end to end, with the stand-in UI engine, the demonstration
 # library (samples and a test folder made by demo_encrypt.exe) and a throwaway certificate made here:
 # - refusals, each naming the file: a DLL of the other processor, an engine without its entry point, a
-#   missing key, a library that fails keyloom-check (the test library's default answers accept a missing
-#   test folder); none leaves a package behind;
+#   missing key or one inside the checkout, a library that fails keyloom-check (the test library's default
+#   answers accept a missing test folder); none leaves a package behind;
 # - a release of both packages, then tools/verify-release.sh on each: sums, signature, bill of materials
 #   and the programs' Authenticode digests against this commit's build;
 # - verify-release.sh fails on a package with one byte of the program changed, on one whose Keyloom.dll
@@ -87,6 +87,7 @@ refusals=(
    is a program, not a DLL"
   "missing key|pkcs12=$key/absent.p12|the signing key $key/absent.p12 (--pkcs12) does not exist"
   "no key given|pkcs12=|no signing key"
+  "key where git could commit it|pkcs12=$root/signing.p12|$root/signing.p12 (--pkcs12) lies in the checkout"
   "library failing keyloom-check|library-x64=$x64/keyloom-test.dll|$x64/keyloom-test.dll (--library-x64) fails
    keyloom-check"
 )
