@@ -38,6 +38,7 @@ packages=(
   ca-certificates                                        # npm reaches its registry over TLS
   git unzip                                              # packages: the commit's time for entries, checking sums
   osslsigncode openssl                                   # releases: Authenticode signing and checking
+  libengine-pkcs11-openssl softhsm2                      # releases: a key on a token; the test's token
   python3                                                # releases: packing the ZIPs
 )
 # Node.js and npm: Debian's, unless the machine already has its own.

@@ -12,8 +12,11 @@
 #                    [--samples-x64 <folder>] [--samples-x86 <folder>]
 #                    [--test-path-x64 <folder>] [--test-path-x86 <folder>] [--out <folder>] [--allow-uncommitted]
 #
-# The password file holds the PKCS#12 file's password on its first line. The samples and test-path folders
-# are handed to keyloom-check (docs/library-authors.md, section 8). --out defaults to build/release.
+# The password file holds the PKCS#12 file's password on its first line. A key on a PKCS#11 token (a
+# smart card, a hardware security module) replaces --pkcs12 with --pkcs11-module <module.so>
+# --pkcs11-key <pkcs11: URI of the private key> --certificate <its certificate, PEM>, and the password
+# file then holds the token's PIN. The samples and test-path folders are handed to keyloom-check
+# (docs/library-authors.md, section 8). --out defaults to build/release.
 # --allow-uncommitted releases from a checkout with changes to tracked files (for a trial: the bill of
 # materials then says so, and the programs cannot be rebuilt from the commit alone).
 # INSTALL_DEPS=no skips tools/install-deps.sh (the test suite sets it, as tools/test.sh installed all).
@@ -34,11 +37,12 @@ allow_uncommitted=no
 while [ $# -gt 0 ]; do
   case $1 in
     --engine-x64 | --engine-x86 | --library-x64 | --library-x86 | --pkcs12 | --password-file | --timestamp-url | \
-      --samples-x64 | --samples-x86 | --test-path-x64 | --test-path-x86 | --out)
+      --pkcs11-module | --pkcs11-key | --certificate | --samples-x64 | --samples-x86 | --test-path-x64 | \
+      --test-path-x86 | --out)
       [ $# -ge 2 ] || { echo "$1 needs a value" >&2; usage; }
       value=$2
       # Paths are the caller's; the script works from the checkout.
-      [[ $1 == --timestamp-url ]] || value=$(cd "$caller" && realpath -ms -- "$value")
+      [[ $1 == --timestamp-url || $1 == --pkcs11-key ]] || value=$(cd "$caller" && realpath -ms -- "$value")
       given[${1#--}]=$value
       shift 2 ;;
     --allow-uncommitted) allow_uncommitted=yes; shift ;;
@@ -49,9 +53,19 @@ done
 for option in engine-x64 engine-x86 library-x64 library-x86; do
   [ -n "${given[$option]:-}" ] || { echo "--$option is required" >&2; usage; }
 done
-[ -n "${given[pkcs12]:-}" ] ||
-  refuse "no signing key: give the PKCS#12 file with --pkcs12 and its password with --password-file"
-[ -n "${given[password-file]:-}" ] || refuse "no --password-file for the signing key ${given[pkcs12]}"
+if [ -n "${given[pkcs12]:-}" ]; then
+  key=${given[pkcs12]}
+  key_options=(-pkcs12 "$key")
+elif [ -n "${given[pkcs11-module]:-}" ]; then
+  [ -n "${given[pkcs11-key]:-}" ] && [ -n "${given[certificate]:-}" ] ||
+    refuse "a key on a token needs --pkcs11-key (its pkcs11: URI) and --certificate besides --pkcs11-module"
+  key=${given[pkcs11-key]}
+  key_options=(-pkcs11module "${given[pkcs11-module]}" -key "$key" -certs "${given[certificate]}")
+else
+  refuse "no signing key: give the PKCS#12 file with --pkcs12 (or a token's --pkcs11-module, --pkcs11-key" \
+    "and --certificate), and its password or PIN with --password-file"
+fi
+[ -n "${given[password-file]:-}" ] || refuse "no --password-file for the signing key $key"
 out=${given[out]:-$root/build/release}
 work=$root/build/release-work
 
@@ -63,13 +77,17 @@ fi
 step "checking what was supplied"
 # A key or password file in the checkout, where "git add" would take it, is refused (build/ is ignored).
 for option in pkcs12 password-file; do
-  case ${given[$option]} in
+  case ${given[$option]:-} in
     "$root"/*) git check-ignore -q "${given[$option]}" ||
       refuse "${given[$option]} (--$option) lies in the checkout, where git could commit it: keep it outside" ;;
   esac
 done
-[ -f "${given[pkcs12]}" ] || refuse "the signing key ${given[pkcs12]} (--pkcs12) does not exist"
-[ -r "${given[pkcs12]}" ] || refuse "the signing key ${given[pkcs12]} (--pkcs12) cannot be read"
+declare -A what=([pkcs12]="the signing key" [pkcs11-module]="the PKCS#11 module" [certificate]="the certificate")
+for option in pkcs12 pkcs11-module certificate; do
+  file=${given[$option]:-}
+  [ -z "$file" ] || [ -f "$file" ] || refuse "${what[$option]} $file (--$option) does not exist"
+  [ -z "$file" ] || [ -r "$file" ] || refuse "${what[$option]} $file (--$option) cannot be read"
+done
 [ -f "${given[password-file]}" ] || refuse "the password file ${given[password-file]} (--password-file) does not exist"
 for option in samples-x64 samples-x86 test-path-x64 test-path-x86; do
   [ -z "${given[$option]:-}" ] || [ -d "${given[$option]}" ] || refuse "${given[$option]} (--$option) is not a folder"
@@ -150,9 +168,9 @@ for processor in x64 x86; do
   program=$(program_of "$processor").exe
   rm -rf "$stage" && mkdir -p "$stage"
   step "signing $program (output in build/logs/release-sign-$processor.log)"
-  logged "release-sign-$processor" "signing $program with ${given[pkcs12]}" \
+  logged "release-sign-$processor" "signing $program with $key" \
     authenticode_sign "$(build_of "$processor")/bin/$program" "$stage/$program" "Ostrivel recovery tool" \
-    "${given[timestamp-url]:-}" -pkcs12 "${given[pkcs12]}" -readpass "${given[password-file]}"
+    "${given[timestamp-url]:-}" "${key_options[@]}" -readpass "${given[password-file]}"
 
   step "packing $name.zip"
   cp "${given[engine-$processor]}" "$stage/sciter.dll"

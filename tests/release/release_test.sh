@@ -5,7 +5,8 @@
 #   missing key or one inside the checkout, a library that fails keyloom-check (the test library's default
 #   answers accept a missing test folder); none leaves a package behind;
 # - a release of both packages, then tools/verify-release.sh on each: sums, signature, bill of materials
-#   and the programs' Authenticode digests against this commit's build;
+#   and the programs' Authenticode digests against this commit's build; the same with the key on a
+#   PKCS#11 token (SoftHSM);
 # - verify-release.sh fails on a package with one byte of the program changed, on one whose Keyloom.dll
 #   was swapped (with and without its sum made to fit), on a signed program that is not this commit's, and
 #   on a signature that the system's trusted authorities do not vouch for.
@@ -162,6 +163,23 @@ done
 verify "$out/recovery-tool-$version-x64-complete.zip" 1
 expect_line FAILED signature
 ok "without the certificate the self-signed signature is not trusted"
+
+# The same key on a PKCS#11 token (SoftHSM, its tokens in the key folder), the certificate from a file.
+export SOFTHSM2_CONF=$key/softhsm2.conf
+mkdir -p "$key/tokens"
+printf 'directories.tokendir = %s\nobjectstore.backend = file\nlog.level = ERROR\n' "$key/tokens" > "$SOFTHSM2_CONF"
+printf '2468\n' > "$key/pin"
+{ softhsm2-util --init-token --free --label release --pin 2468 --so-pin 1357 &&
+  openssl pkcs8 -topk8 -nocrypt -in "$key/key.pem" -out "$key/key.pk8" &&
+  softhsm2-util --import "$key/key.pk8" --token release --label signing --id 01 --pin 2468; } >/dev/null ||
+  fail "could not put the key on a SoftHSM token"
+release pkcs12= pkcs11-module=/usr/lib/softhsm/libsofthsm2.so certificate="$work/signer.pem" \
+  "pkcs11-key=pkcs11:token=release;object=signing;type=private" password-file="$key/pin" out="$work/out-token" ||
+  fail "the release with the key on a token failed: $(cat "$work/release.txt")"
+for processor in x64 x86; do
+  verify "$work/out-token/recovery-tool-$version-$processor-complete.zip" 0 --certificate "$work/signer.pem"
+done
+ok "a release signed with the key on a PKCS#11 token verifies"
 
 # Tampered copies of the x64 package. tamper <name> <commands run in the unpacked folder> makes one.
 tamper() {
