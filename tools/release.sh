@@ -160,8 +160,8 @@ done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/x64/CMakeCache.txt)
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-mkdir -p "$out"
-lines=()
+# Both packages are staged before either is packed, so that a failure leaves no package behind.
+rm -rf "$work/stage"
 for processor in x64 x86; do
   name=recovery-tool-$version-$processor-complete
   stage=$work/stage/$name
@@ -172,12 +172,13 @@ for processor in x64 x86; do
     authenticode_sign "$(build_of "$processor")/bin/$program" "$stage/$program" "Ostrivel recovery tool" \
     "${given[timestamp-url]:-}" "${key_options[@]}" -readpass "${given[password-file]}"
 
-  step "packing $name.zip"
+  step "staging $name"
   cp "${given[engine-$processor]}" "$stage/sciter.dll"
   cp "${given[library-$processor]}" "$stage/Keyloom.dll"
   cp docs/user-guide.md "$stage/user-guide.md"
+  pieces=$(linked_pieces "$processor") || fail "could not tell what is linked into $program"
   linked=()
-  while IFS= read -r piece; do linked+=(--linked "$piece"); done < <(linked_pieces "$processor")
+  while IFS= read -r piece; do linked+=(--linked "$piece"); done <<<"$pieces"
   distro=$(. /etc/os-release && echo "$ID-$VERSION_ID")
   logged "release-bom-$processor" "making the bill of materials of $name" \
     node tools/bom/make.js --folder "$stage" --version "$version" --commit "$commit" --changes "$changes" \
@@ -185,7 +186,13 @@ for processor in x64 x86; do
     --guide user-guide.md --supplied-engine "$(basename "${given[engine-$processor]}")" \
     --supplied-library "$(basename "${given[library-$processor]}")" "${linked[@]}"
   (cd "$stage" && LC_ALL=C ls | grep -vx SHA256SUMS | xargs -d '\n' sha256sum > SHA256SUMS)
-  zip=$out/$name.zip
+done
+
+step "packing both packages into $out"
+mkdir -p "$out"
+lines=()
+for stage in "$work"/stage/*; do
+  zip=$out/$(basename "$stage").zip
   rm -f "$zip"
   python3 tools/lib/zip_folder.py "$stage" "$zip" "$SOURCE_DATE_EPOCH"
   lines+=("$(printf '%s  %s bytes  sha256 %s' "$zip" "$(stat -c %s "$zip")" "$(sha256sum "$zip" | cut -d' ' -f1)")")

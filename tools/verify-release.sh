@@ -118,11 +118,11 @@ done
 [ "$dlls_ok" = no ] || result ok processor "sciter.dll and Keyloom.dll are $(processor_words "$processor") DLLs"
 
 # The program against this checkout's build.
-head=$(git rev-parse HEAD 2>/dev/null || echo none)
+checkout_commit=$(git rev-parse HEAD 2>/dev/null || echo none)
 release_commit=$(fact commit)
-if [ -n "$release_commit" ] && [ "$release_commit" != "$head" ]; then
+if [ -n "$release_commit" ] && [ "$release_commit" != "$checkout_commit" ]; then
   result FAILED "this commit" \
-    "the package is built from $release_commit, this checkout is at $head: check out that commit and run again"
+    "the package is built from $release_commit, this checkout is at $checkout_commit: check that out and run again"
 else
   algorithm=$(authenticode_field "$report" "Message digest algorithm")
   signed=$(authenticode_field "$report" "Calculated message digest")
@@ -136,10 +136,10 @@ else
   elif [ "$signed" = "$built" ]; then
     note=""; [ "$(fact changes)" = yes ] && note=" (the release was made with uncommitted changes)"
     result ok "this commit" \
-      "$program's Authenticode digest ($algorithm), $signed, is that of commit ${head:0:12}'s build$note"
+      "$program's Authenticode digest ($algorithm), $signed, is that of commit ${checkout_commit:0:12}'s build$note"
   else
     result FAILED "this commit" \
-      "$program's Authenticode digest ($algorithm) is $signed; commit ${head:0:12}'s build has $built"
+      "$program's Authenticode digest ($algorithm) is $signed; commit ${checkout_commit:0:12}'s build has $built"
   fi
 fi
 
