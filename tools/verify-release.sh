@@ -4,9 +4,9 @@
 #   tools/verify-release.sh <package.zip> [--certificate <cert.pem>]
 #
 # - sums: SHA256SUMS names every other file of the package, and each file has its sum;
-# - signature: the program's Authenticode signature is sound and its certificate chains to the given one (the
-#   signer's own certificate or the authority that issued it), or without --certificate to the system's
-#   trusted authorities (/etc/ssl/certs);
+# - signature: the program's Authenticode signature is sound and its certificate chains to the given one,
+#   the root of the signer's chain (a self-signed signer's own certificate, else the root authority's), or
+#   without --certificate to the system's trusted authorities (/etc/ssl/certs);
 # - bill of materials: bom.cdx.json validates against the CycloneDX schema and gives each file's name,
 #   size and SHA-256 as they are;
 # - the engine and the library are DLLs of the package's processor;
