@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need, from Debian 12's own packages and the npm packages
-# that tests/page/package-lock.json pins. Safe to run again: it installs only what is missing.
+# Installs what building, running, testing and releasing need, from Debian 12's own packages and the npm
+# packages that tests/page/package-lock.json and tools/bom/package-lock.json pin. Safe to run again: it
+# installs only what is missing.
 #
 # 32-bit Wine (wine32:i386) is installed where the mirror offers it. When it cannot be installed, one line
 # says so, the reason is kept in build/i386-wine-unavailable, and tools/test.sh skips only the i386
@@ -36,6 +37,9 @@ packages=(
   chromium                                               # page tests: headless browser driven by Playwright
   ca-certificates                                        # npm reaches its registry over TLS
   git unzip                                              # packages: the commit's time for entries, checking sums
+  osslsigncode openssl                                   # releases: Authenticode signing and checking
+  libengine-pkcs11-openssl softhsm2                      # releases: a key on a token; the test's token
+  python3                                                # releases: packing the ZIPs
 )
 # Node.js and npm: Debian's, unless the machine already has its own.
 command -v node >/dev/null || packages+=(nodejs)
@@ -82,5 +86,11 @@ fi
 if [ -f "$root/tests/page/package-lock.json" ]; then
   step "installing the page tests' npm packages (tests/page/package-lock.json)"
   (cd "$root/tests/page" && quiet npm ci --no-audit --no-fund)
+fi
+# The CycloneDX library and its JSON schema validator, for releases' bills of materials. Its optional XML
+# packages are left out: one of them builds native code from the network.
+if [ -f "$root/tools/bom/package-lock.json" ]; then
+  step "installing the bill of materials' npm packages (tools/bom/package-lock.json)"
+  (cd "$root/tools/bom" && quiet npm ci --omit=optional --ignore-scripts --no-audit --no-fund)
 fi
 exit 0

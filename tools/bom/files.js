@@ -1,0 +1,21 @@
+// What the bill of materials says of each file in a package: its size and SHA-256, and the names of the
+// package's files that the bill describes (all but itself and SHA256SUMS, which covers the bill).
+import { createHash } from 'node:crypto'
+import { readdirSync, readFileSync, statSync } from 'node:fs'
+import { join } from 'node:path'
+
+export const BOM_NAME = 'bom.cdx.json'
+export const SUMS_NAME = 'SHA256SUMS'
+// The property that carries a file's size: CycloneDX has no field for it.
+export const SIZE_PROPERTY = 'recovery-tool:file-size-bytes'
+
+export function describeFile (path) {
+  return {
+    size: statSync(path).size,
+    sha256: createHash('sha256').update(readFileSync(path)).digest('hex')
+  }
+}
+
+export function describedFiles (folder) {
+  return readdirSync(folder).filter(name => name !== BOM_NAME && name !== SUMS_NAME).sort()
+}
