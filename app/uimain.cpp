@@ -11,6 +11,7 @@
 #include "app/logger.h"
 #include "app/native_methods.h"
 #include "engine/decryptor.h"
+#include "engine/library_loading.h"
 #include "host/app_archive.h"
 #include "host/app_arguments.h"
 #include "host/debug_output.h"
@@ -33,6 +34,10 @@ namespace {
 }
 
 }  // namespace
+
+// The program runs elevated: neither library, nor a DLL that either imports, may come from the folder it
+// was started from. The decryption library itself is still chosen there, by its full path.
+void prepare_library_search() { keepWorkingDirectoryOutOfDllSearch(); }
 
 int uimain(std::function<int()> run_loop) {
   using namespace sciter::abi;

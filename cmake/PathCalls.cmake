@@ -21,9 +21,7 @@ set(patterns
 
 # <file>|<text on the line>|<why it never sees a path from the walk or the command line>
 set(allowed
-  "app/logger.cpp|_fsopen|the log file, whose path is the temporary folder's"
-  "engine/decryptor.cpp|std::filesystem::directory_iterator|the working directory's listing, to find the library"
-  "engine/decryptor.cpp|std::filesystem::absolute|the library's path in the working directory")
+  "app/logger.cpp|_fsopen|the log file, whose path is the temporary folder's")
 
 set(found "")
 foreach(folder ${folders})

@@ -1,20 +1,9 @@
 #include "engine/decryptor.h"
 
-#include <filesystem>
 #include <fmt/format.h>
-#include <system_error>
 
+#include "engine/library_loading.h"
 #include "engine/library_lookup.h"
-#include "engine/library_module.h"
-
-namespace {
-
-template <class Fn>
-Fn boundExport(void* module, const char* name) {
-  return reinterpret_cast<Fn>(libraryExport(module, name));
-}
-
-}  // namespace
 
 Decryptor& Decryptor::instance() {
   static Decryptor* decryptor = nullptr;
@@ -23,36 +12,25 @@ Decryptor& Decryptor::instance() {
 }
 
 bool Decryptor::loadLibrary() {
-  void* module = nullptr;
-  std::error_code error;
-  // Only the working directory is searched, in listing order, and only the first match is tried.
-  std::filesystem::directory_iterator entries(".", error);
-  for (const std::filesystem::directory_iterator end; !error && entries != end; entries.increment(error)) {
-    std::error_code statusError;
-    if (!entries->is_regular_file(statusError)) continue;
-    const std::wstring& path = entries->path().native();
-    if (!namesTheLibrary(path)) continue;
-    // Loaded by its full path: only the folder it was chosen from may supply it.
-    std::error_code absoluteError;
-    const std::filesystem::path fullPath = std::filesystem::absolute(entries->path(), absoluteError);
-    uint32_t loadError = 0;
-    module = loadLibraryModule(absoluteError ? path : fullPath.native(), loadError);
-    if (!module) {
-      writeLine(fmt::format("Could not load the decryption library (0x{:x}).", loadError), Debug);
+  const LibraryChoice choice = findLibraryInWorkingDirectory(systemFolders());
+  LibraryExports exports;
+  if (!choice.name.empty()) {
+    const LoadedLibrary loaded = loadLibraryByFullPath(choice.name);
+    if (!loaded.module) {
+      writeLine(fmt::format("Could not load the decryption library (0x{:x}).", loaded.error), Debug);
       return false;
     }
-    break;
-  }
-  if (error && !module) {
+    exports = loaded.exports;
+  } else if (choice.listingError) {
     writeLine(fmt::format("Could not list the working directory to find the decryption library: {}",
-                          error.message()),
+                          platform->systemMessage(choice.listingError)),
               Debug);
   }
 
-  getInfo = boundExport<GetInfoFn>(module, "GetInfo");
-  init = boundExport<InitFn>(module, "Init");
-  decryptSingleFile = boundExport<DecryptSingleFileFn>(module, "DecryptSingleFile");
-  finish = boundExport<FinishFn>(module, "Finish");
+  getInfo = exports.getInfo;
+  init = exports.init;
+  decryptSingleFile = exports.decryptSingleFile;
+  finish = exports.finish;
   const auto missing = missingExportLines(getInfo, init, decryptSingleFile, finish);
   for (const std::string& line : missing) writeLine(line, Debug);
   return missing.empty();

@@ -3,7 +3,6 @@
 #include <map>
 
 #include "engine/drive_roots.h"
-#include "engine/library_lookup.h"
 
 namespace {
 
@@ -23,27 +22,6 @@ TEST(DriveRoots, KeepsRemovableFixedRemoteAndRamDisksInLetterOrder) {
   ASSERT_EQ(asked.size(), 24u) << "C to Z, never A or B";
   EXPECT_EQ(asked.front(), L"C:\\");
   EXPECT_EQ(asked.back(), L"Z:\\");
-}
-
-TEST(LibraryLookup, TrailingNameMatchesCaseSensitively) {
-  const struct {
-    const wchar_t* path;
-    bool matches;
-  } cases[] = {
-      {L".\\Keyloom.dll", true},  {L".\\OldKeyloom.dll", true}, {L".\\keyloom.dll", false},
-      {L".\\Keyloom.dll.bak", false}, {L".\\Keyloom.DLL", false}, {L"Keyloom.dll", true},
-  };
-  for (const auto& c : cases) EXPECT_EQ(namesTheLibrary(c.path), c.matches) << c.path;
-}
-
-TEST(LibraryLookup, MissingExportsAreNamedInBindingOrder) {
-  EXPECT_TRUE(missingExportLines(true, true, true, true).empty());
-  EXPECT_EQ(missingExportLines(false, false, false, false),
-            (std::vector<std::string>{"Could not get address of GetInfo!", "Could not get address of Init!",
-                                      "Could not get address of DecryptSingleFile!",
-                                      "Could not get address of Finish!"}));
-  EXPECT_EQ(missingExportLines(true, false, true, false),
-            (std::vector<std::string>{"Could not get address of Init!", "Could not get address of Finish!"}));
 }
 
 }  // namespace

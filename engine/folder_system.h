@@ -48,3 +48,10 @@ FolderSystem& systemFolders();
 // The system's full form of a path (GetFullPathNameW), for the long-path rule; empty when it cannot be
 // resolved.
 std::wstring systemFullPathOf(std::wstring_view path);
+
+// The system's full form of a path, or the path as given where the system has none: a path from the command
+// line or the working directory's listing made independent of the working directory.
+inline std::wstring fullPathOrAsGiven(std::wstring_view path) {
+  std::wstring full = systemFullPathOf(path);
+  return full.empty() ? std::wstring(path) : full;
+}

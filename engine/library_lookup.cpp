@@ -1,6 +1,50 @@
 #include "engine/library_lookup.h"
 
+#include <memory>
+
+#include "engine/listing_rule.h"
+
+namespace {
+
+// A file is, and a link counts by what it points to, as in the folder walk.
+bool isFile(FolderSystem& folders, const ListedName& listed) {
+  switch (classifyListed(listed.attributes, listed.reparseTag)) {
+    case ListedAs::File:
+      return true;
+    case ListedAs::FileLink: {
+      uint32_t attributes = 0, error = 0;
+      return folders.targetAttributesOf(listed.name, attributes, error) && !(attributes & kAttributeDirectory);
+    }
+    case ListedAs::Folder:
+    case ListedAs::FolderLink:
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool namesTheLibrary(std::wstring_view listedPath) { return listedPath.ends_with(kLibraryFileName); }
+
+LibraryChoice findLibraryInWorkingDirectory(FolderSystem& folders) {
+  LibraryChoice choice;
+  uint32_t error = 0;
+  const std::unique_ptr<FolderListing> listing = folders.list(L".\\*", error);
+  // A drive root without entries lists nothing, not even ".": no library there, and nothing broke.
+  if (!listing) {
+    if (error != kErrorFileNotFound) choice.listingError = error;
+    return choice;
+  }
+  ListedName listed;
+  while (listing->next(listed, error)) {
+    if (namesTheLibrary(listed.name) && isFile(folders, listed)) {
+      choice.name = listed.name;
+      return choice;
+    }
+  }
+  if (error != kErrorNoMoreFiles) choice.listingError = error;
+  return choice;
+}
 
 std::vector<std::string> missingExportLines(bool hasGetInfo, bool hasInit, bool hasDecryptSingleFile, bool hasFinish) {
   std::vector<std::string> lines;

@@ -1,4 +1,5 @@
-// Loading the decryption library and finding its exports; the system calls live in library_module.cpp.
+// The system's side of loading the decryption library (library_loading.h); the calls live in
+// library_module.cpp.
 #pragma once
 
 #include <cstdint>

@@ -16,6 +16,7 @@
 #include "engine/drive_roots.h"
 #include "engine/folder_walk.h"
 #include "engine/listing_rule.h"
+#include "engine/test_listing.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ class WindowsFolders : public FolderSystem {
       error = kErrorFileNotFound;
       return nullptr;
     }
-    return std::make_unique<Listing>(std::move(names));
+    return std::make_unique<TestListing>(std::move(names));
   }
   bool attributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
     if (const auto refused = refusedRoots.find(path); refused != refusedRoots.end()) {
@@ -198,21 +199,6 @@ class WindowsFolders : public FolderSystem {
     return true;
   }
   std::wstring fullPathOf(std::wstring_view path) override { return std::wstring(path); }
-
- private:
-  struct Listing : FolderListing {
-    explicit Listing(std::vector<ListedName> names) : names_(std::move(names)) {}
-    bool next(ListedName& listed, uint32_t& error) override {
-      if (next_ == names_.size()) {
-        error = kErrorNoMoreFiles;
-        return false;
-      }
-      listed = names_[next_++];
-      return true;
-    }
-    std::vector<ListedName> names_;
-    size_t next_ = 0;
-  };
 };
 
 // A listing that breaks after some entries of its root, in one of its folders.

@@ -1,5 +1,5 @@
-// The application's main function, which the host's entry point calls the way a platform layer calls
-// main. The host declares it; the application defines it.
+// The application's hooks, which the host's entry point calls the way a platform layer calls main. The host
+// declares them; the application defines them.
 #pragma once
 
 #include <functional>
@@ -7,3 +7,7 @@
 // run_loop serves the window until it closes and returns the message loop's result. Returns the process
 // exit code.
 int uimain(std::function<int()> run_loop);
+
+// Called first of all, before any library is bound, the UI engine's included: the application decides here
+// where libraries may come from.
+void prepare_library_search();

@@ -10,7 +10,7 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   // First of all: from here on no library, the UI engine's and the decryption library's dependencies
   // included, can come from the working directory by its name alone.
-  keep_working_directory_out_of_dll_search();
+  prepare_library_search();
   set_module_instance(instance);
   int result = 0;
   {

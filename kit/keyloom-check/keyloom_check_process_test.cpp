@@ -1,6 +1,6 @@
 // keyloom-check run under Wine on real libraries: it passes the demonstration library with samples made
-// by demo_encrypt and the template without samples, and it names the rule that each deliberately faulty
-// configuration of the test library breaks.
+// by demo_encrypt and the template without samples, it loads a library as the tool does, and it names the
+// rule that each deliberately faulty configuration of the test library breaks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,13 +30,17 @@ struct Report {
   }
 };
 
-Report check(const Sandbox& box, const std::vector<std::wstring>& args) {
+// Runs the checker of the bin folder, or a copy of it (program, a full path), in the sandbox's root or in
+// working_directory.
+Report check(const Sandbox& box, const std::vector<std::wstring>& args, const fs::path& program = "keyloom-check.exe",
+             const fs::path& working_directory = {}) {
   // The checker keeps its work folder when a check fails; in the sandbox it goes when the test passes.
   // The checker inherits the variables; this process gets its own back for the next sandbox.
   const fs::path temp = fs::temp_directory_path();
   SetEnvironmentVariableW(L"TMP", box.temp_dir().c_str());
   SetEnvironmentVariableW(L"TEMP", box.temp_dir().c_str());
-  const auto run = harness::run_program_output(L"keyloom-check.exe", args, box.root());
+  const auto run = harness::run_program_output(program.wstring(), args,
+                                               working_directory.empty() ? box.root() : working_directory);
   SetEnvironmentVariableW(L"TMP", temp.c_str());
   SetEnvironmentVariableW(L"TEMP", temp.c_str());
   Report report{run.exit_code, run.output, {}};
@@ -151,6 +155,49 @@ TEST(KeyloomCheck, ALibraryMissingAnExportIsRefusedAtOnce) {
   removeKeptWorkFolders(box);
   EXPECT_NE(report.text.find("Finish is missing"), std::string::npos) << report.text;
 }
+
+// The checker loads a library with the tool's own code: the DLLs a library imports come from its own folder
+// and the system's, never from the working directory. The checker runs as a copy in a folder of its own, as
+// the bin folder, its usual one, holds the test library's dependency too.
+struct DependencyCase {
+  const char* name;
+  bool besideTheLibrary;  // else only in the working directory
+  bool loads;             // else refused at once: the session reports the exports row alone
+  const char* says;
+};
+
+class KeyloomCheckLoading : public testing::TestWithParam<DependencyCase> {};
+
+TEST_P(KeyloomCheckLoading, TheLibrarysOwnDllComesFromItsFolderOnly) {
+  const DependencyCase& c = GetParam();
+  Sandbox box;
+  const fs::path checker = box.root() / "checker" / "keyloom-check.exe";
+  const fs::path library = box.files_dir() / "library" / "Keyloom.dll";
+  fs::create_directories(checker.parent_path());
+  fs::create_directories(library.parent_path());
+  fs::copy_file(harness::bin_dir() / "keyloom-check.exe", checker);
+  fs::copy_file(harness::bin_dir() / "keyloom-test-with-dependency.dll", library);
+  harness::write_file(library.parent_path() / "Keyloom.dll.cfg", "flags=scan,backup,overwrite,whole\n");
+  const fs::path dependencyFolder = c.besideTheLibrary ? library.parent_path() : box.app_dir();
+  fs::copy_file(harness::bin_dir() / "keyloom-test-dependency.dll", dependencyFolder / "keyloom-test-dependency.dll");
+
+  const Report report = check(box, {library.wstring()}, checker, box.app_dir());
+  if (c.loads) {
+    EXPECT_EQ(report.with("FAILED"), std::vector<std::string>{}) << report.text;
+    EXPECT_EQ(report.status.count("exports") ? report.status.at("exports") : "absent", "passed");
+  } else {
+    EXPECT_EQ(report.status, (std::map<std::string, std::string>{{"exports", "FAILED"}}));
+  }
+  EXPECT_EQ(report.exit_code, c.loads ? 0u : 1u);
+  EXPECT_NE(report.text.find(c.says), std::string::npos) << report.text;
+  removeKeptWorkFolders(box);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dependency, KeyloomCheckLoading,
+    testing::Values(DependencyCase{"beside_the_library", true, true, "Dependent family"},
+                    DependencyCase{"only_in_the_working_directory", false, false, "the library cannot be loaded"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // One rule broken at a time by the test library's configuration.
 struct Misbehaviour {

@@ -133,7 +133,7 @@ class FakeLibrarySession : public testing::Test {
   }
 
   std::vector<Row> run(SessionKind kind, const std::wstring& samples = L"") {
-    const LibraryExports library{&fakeGetInfo, &fakeInit, &fakeDecrypt, &fakeFinish, {true, true, true, true, {}}};
+    const CheckedLibrary library{{&fakeGetInfo, &fakeInit, &fakeDecrypt, &fakeFinish}, {true, true, true, true, {}}};
     const SessionPlatform platform = fakePlatform();
     SessionSettings settings{kind, L"W:\\work\\session", samples, L"", std::chrono::milliseconds(200)};
     runSession(library, platform, settings);

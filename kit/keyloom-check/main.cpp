@@ -1,10 +1,10 @@
 // keyloom-check <library.dll> [--samples <folder>] [--test-path <folder>]
 // Started again by itself with --session <kind> ... to run one session in a process of its own.
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "coordinator.h"
+#include "engine/folder_system.h"
 #include "platform.h"
 #include "rules.h"
 #include "session.h"
@@ -14,20 +14,14 @@ namespace {
 
 using namespace keyloom_check;
 
-std::wstring absolute(const std::wstring& path) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(path, error);
-  return error ? path : full.wstring();
-}
-
 int runSessionProcess(const std::vector<std::wstring>& args) {
   SessionSettings settings;
-  std::wstring library, protocolPath;
+  std::wstring libraryPath, protocolPath;
   for (size_t i = 0; i + 1 < args.size(); i += 2) {
     const std::wstring& key = args[i];
     const std::wstring& value = args[i + 1];
     if (key == L"--session" && !sessionFromName(value, settings.kind)) return 2;
-    if (key == L"--library") library = value;
+    if (key == L"--library") libraryPath = value;
     if (key == L"--work") settings.workFolder = value;
     if (key == L"--protocol") protocolPath = value;
     if (key == L"--samples") settings.samplesFolder = value;
@@ -35,14 +29,14 @@ int runSessionProcess(const std::vector<std::wstring>& args) {
   }
   const SessionPlatform platform = platform::sessionPlatform(protocolPath);
   platform.makeFolder(settings.workFolder);
-  LibraryExports exports;
+  CheckedLibrary library;
   std::string error;
-  if (!platform::loadLibrary(library, exports, error)) {
+  if (!platform::loadLibrary(libraryPath, library, error)) {
     platform.emit(protocol::rowLine(Row{rules::kExports, "", Status::Failed, error}));
     platform.emit(protocol::kDoneLine);
     return 0;
   }
-  runSession(exports, platform, settings);
+  runSession(library, platform, settings);
   return 0;
 }
 
@@ -59,8 +53,10 @@ int wmain(int argc, wchar_t** argv) {
     platform.print("keyloom-check: " + error + "\n" + kUsage);
     return 2;
   }
-  arguments.library = absolute(arguments.library);
-  if (!arguments.samples.empty()) arguments.samples = absolute(arguments.samples);
-  if (!arguments.testPath.empty()) arguments.testPath = absolute(arguments.testPath);
+  // Full paths by the rule the tool loads its library with (GetFullPathNameW, which leaves a "\\?\" path as
+  // it is, where std::filesystem::absolute does not).
+  arguments.library = fullPathOrAsGiven(arguments.library);
+  if (!arguments.samples.empty()) arguments.samples = fullPathOrAsGiven(arguments.samples);
+  if (!arguments.testPath.empty()) arguments.testPath = fullPathOrAsGiven(arguments.testPath);
   return checkLibrary(arguments, platform::coordinatorPlatform(arguments));
 }

@@ -8,10 +8,10 @@
 
 namespace keyloom_check::platform {
 
-// Loads the library the way the tool does (by its full path, its dependencies from its own folder and the
-// system's, never the working directory by name) and binds the four exports by name.
-// On false, error says why the system refused it.
-bool loadLibrary(const std::wstring& path, LibraryExports& library, std::string& error);
+// Loads the library with the tool's own code (engine/library_loading.h: the working directory taken out of
+// the DLL search, the library loaded by its full path, the four exports bound by name) and reads the names
+// of its export table. On false, error says why the system refused it.
+bool loadLibrary(const std::wstring& path, CheckedLibrary& library, std::string& error);
 
 // For a session process: protocol lines go to the file, and a crash is written there before the process ends.
 SessionPlatform sessionPlatform(const std::wstring& protocolPath);

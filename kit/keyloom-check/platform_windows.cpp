@@ -7,6 +7,7 @@
 #include <new>
 #include <system_error>
 
+#include "engine/library_loading.h"
 #include "platform.h"
 #include "text.h"
 
@@ -48,11 +49,6 @@ std::vector<std::string> exportTableNames(HMODULE module) {
     names.emplace_back(reinterpret_cast<const char*>(base + nameRvas[i]));
   }
   return names;
-}
-
-template <class Fn>
-Fn bound(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 // --- session process -------------------------------------------------------------------------------
@@ -279,51 +275,22 @@ void print(const std::string& text) {
   }
 }
 
-// As in the tool: no DLL comes from the working directory by its name alone, and what the library loads
-// later by a bare name is looked for in the program's folder and the system's only.
-void keepWorkingDirectoryOutOfDllSearch() {
-  SetDllDirectoryW(L"");
-  using FlagsFunction = BOOL(WINAPI*)(DWORD);
-  const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-  if (auto setDefault = reinterpret_cast<FlagsFunction>(reinterpret_cast<void*>(found)))
-    setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-}
-
-// As in the tool: by its full path, the DLLs it imports from its own folder and the system's.
-HMODULE loadByFullPath(const std::wstring& path) {
-  std::wstring full = path;
-  if (const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr); needed > 0) {
-    std::wstring resolved(needed, L'\0');
-    const DWORD written = GetFullPathNameW(path.c_str(), needed, resolved.data(), nullptr);
-    if (written > 0 && written < needed) full = resolved.substr(0, written);
-  }
-  HMODULE module =
-      LoadLibraryExW(full.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-  if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
-    module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  return module;
-}
-
 }  // namespace
 
-bool loadLibrary(const std::wstring& path, LibraryExports& library, std::string& error) {
+bool loadLibrary(const std::wstring& path, CheckedLibrary& library, std::string& error) {
   keepWorkingDirectoryOutOfDllSearch();
-  const HMODULE module = loadByFullPath(path);
-  if (!module) {
-    const DWORD code = GetLastError();
-    error = "the library cannot be loaded (" + systemMessage(code) + ")";
-    if (code == ERROR_BAD_EXE_FORMAT) {
+  const LoadedLibrary loaded = loadLibraryByFullPath(path);
+  if (!loaded.module) {
+    error = "the library cannot be loaded (" + systemMessage(loaded.error) + ")";
+    if (loaded.error == ERROR_BAD_EXE_FORMAT) {
       error += "; it is built for the other processor: use the keyloom-check of the same build (32 or 64 bits)";
     }
     return false;
   }
-  // Never unloaded, as in the tool: its texts must stay readable until the process ends.
-  library.getInfo = bound<GetInfoFn>(module, "GetInfo");
-  library.init = bound<InitFn>(module, "Init");
-  library.decryptSingleFile = bound<DecryptSingleFileFn>(module, "DecryptSingleFile");
-  library.finish = bound<FinishFn>(module, "Finish");
-  library.found = {library.getInfo != nullptr, library.init != nullptr, library.decryptSingleFile != nullptr,
-                   library.finish != nullptr, exportTableNames(module)};
+  library.exports = loaded.exports;
+  library.found = {loaded.exports.getInfo != nullptr, loaded.exports.init != nullptr,
+                   loaded.exports.decryptSingleFile != nullptr, loaded.exports.finish != nullptr,
+                   exportTableNames(static_cast<HMODULE>(loaded.module))};
   return true;
 }
 

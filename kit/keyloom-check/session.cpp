@@ -35,7 +35,7 @@ bool callGuarded(Call&& call, std::string& what) {
 // What a session saw across its calls, reported at its end.
 class Session {
  public:
-  Session(const LibraryExports& library, const SessionPlatform& platform, const SessionSettings& settings)
+  Session(const CheckedLibrary& library, const SessionPlatform& platform, const SessionSettings& settings)
       : library_(library), platform_(platform), settings_(settings) {}
 
   void run();
@@ -68,7 +68,7 @@ class Session {
   void finishAndListen();
   void reportSessionEnd(bool initialised);
 
-  const LibraryExports& library_;
+  const CheckedLibrary& library_;
   const SessionPlatform& platform_;
   const SessionSettings& settings_;
   ToolInfo* info_ = nullptr;
@@ -82,7 +82,7 @@ bool Session::getInfo() {
   // The tool's record: zero bytes everywhere, kept for the life of the process.
   info_ = new ToolInfo();
   std::string what;
-  const bool returned = callGuarded([&] { library_.getInfo(info_); }, what);
+  const bool returned = callGuarded([&] { library_.exports.getInfo(info_); }, what);
   if (!returned) noteException("GetInfo", what);
   texts_ = copyTexts(*info_);
   return returned;
@@ -99,7 +99,7 @@ InitParams Session::validParams(const std::wstring& scanPath) const {
 bool Session::callInit(InitParams params, bool& accepted, std::string& errorText) {
   InitParams* placed = platform_.placeInitParams(std::move(params));
   std::string what;
-  const bool returned = callGuarded([&] { accepted = library_.init(placed, &errorText); }, what);
+  const bool returned = callGuarded([&] { accepted = library_.exports.init(placed, &errorText); }, what);
   platform_.retireInitParams(placed);
   if (!returned) noteException("Init", what);
   afterCall("Init");
@@ -110,7 +110,7 @@ CallResult Session::decrypt(const std::wstring& path, const std::string& forWhat
   CallResult result;
   const std::filesystem::path file(path);
   std::string what;
-  if (!callGuarded([&] { result.code = library_.decryptSingleFile(&file); }, what)) {
+  if (!callGuarded([&] { result.code = library_.exports.decryptSingleFile(&file); }, what)) {
     result.threw = true;
     result.what = what;
     noteException(fmt::format("DecryptSingleFile ({})", forWhat), what);
@@ -158,7 +158,7 @@ void Session::runInfo() {
         r.detail = "Init accepted a test folder that does not exist; a library that needs no test folder leaves "
                    "testPathEnabled false";
         std::string what;
-        if (!callGuarded([&] { library_.finish(); }, what)) noteException("Finish", what);  // the tool would
+        if (!callGuarded([&] { library_.exports.finish(); }, what)) noteException("Finish", what);  // the tool would
         afterCall("Finish");
       } else if (errorText.empty()) {
         r.status = Status::Failed;
@@ -225,7 +225,7 @@ void Session::checkSamples(const SampleSet& samples) {
 void Session::finishAndListen() {
   enter(rules::kFinishReturns);
   std::string what;
-  if (callGuarded([&] { library_.finish(); }, what)) {
+  if (callGuarded([&] { library_.exports.finish(); }, what)) {
     report(row(rules::kFinishReturns, Status::Passed, ""));
   } else {
     noteException("Finish", what);
@@ -337,7 +337,7 @@ bool sessionFromName(const std::wstring& name, SessionKind& kind) {
   return false;
 }
 
-void runSession(const LibraryExports& library, const SessionPlatform& platform, const SessionSettings& settings) {
+void runSession(const CheckedLibrary& library, const SessionPlatform& platform, const SessionSettings& settings) {
   Session(library, platform, settings).run();
 }
 

@@ -14,6 +14,7 @@
 
 #include "info_checks.h"
 #include "engine/library_abi.h"
+#include "engine/library_loading.h"
 #include "samples.h"
 #include "snapshot.h"
 
@@ -23,11 +24,10 @@ enum class SessionKind { Info, Foreign, Samples };
 const wchar_t* sessionName(SessionKind kind);
 bool sessionFromName(const std::wstring& name, SessionKind& kind);
 
-struct LibraryExports {
-  GetInfoFn getInfo = nullptr;
-  InitFn init = nullptr;
-  DecryptSingleFileFn decryptSingleFile = nullptr;
-  FinishFn finish = nullptr;
+// The library as a session calls it: its exports as the tool binds them (engine/library_loading.h), and
+// what its export table offers, for the exports row.
+struct CheckedLibrary {
+  LibraryExports exports;
   ExportsFound found;
 };
 
@@ -52,6 +52,6 @@ struct SessionSettings {
   std::chrono::milliseconds lateLogWait{500};  // how long to listen for log lines after Finish returned
 };
 
-void runSession(const LibraryExports& library, const SessionPlatform& platform, const SessionSettings& settings);
+void runSession(const CheckedLibrary& library, const SessionPlatform& platform, const SessionSettings& settings);
 
 }  // namespace keyloom_check
