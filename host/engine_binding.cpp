@@ -8,7 +8,7 @@ namespace {
 const abi::ISciterAPI* bind_engine() {
   HMODULE module = LoadLibraryW(L"sciter.dll");
   if (!module) std::exit(-1);
-  auto entry = reinterpret_cast<abi::SciterAPI_ptr>(GetProcAddress(module, "SciterAPI"));
+  auto entry = reinterpret_cast<abi::SciterAPI_ptr>(reinterpret_cast<void*>(GetProcAddress(module, "SciterAPI")));
   if (!entry) {
     FreeLibrary(module);
     std::exit(-1);
