@@ -301,49 +301,36 @@ void waitFor(const std::function<bool()>& done) {
   ASSERT_TRUE(done());
 }
 
-// A Decryptor that talks to the fakes only.
-void connectFakes(Decryptor& d, RunPage& page, RunPlatform& machine) {
-  d.window = &page;
-  d.log = &fakeLog;
-  d.init = &fakeInit;
-  d.decryptSingleFile = &fakeDecryptSingleFile;
-  d.finish = &fakeFinish;
-  d.platform = &machine;
-}
-
-// A silent run over the folder; returns once it has ended.
-void runSilently(Decryptor& d, const std::wstring& folder, std::vector<OptionChoice> options) {
-  d.startRun(std::make_unique<RunSettings>(RunSettings{folder, L"", std::move(options)}));
-  d.run.wait();
-}
-
-Lines infoLinesOf(const FakeLibrary& library) {
-  Lines out;
-  for (const std::string& line : library.log) {
-    if (line.rfind("Info: ", 0) == 0) out.push_back(line.substr(6));
-  }
-  return out;
-}
-
-constexpr const char* kEnded = "The decryption process has ended.";
-constexpr const char* kStopLine =
-    "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...";
-const std::wstring kFolder = L"D:\\victim";
-
-class Run : public testing::Test {
- protected:
-  void SetUp() override {
+// A Decryptor that talks only to fakes of its own. While it lives, the fake exports reach its library; at its
+// end it waits for the run and hands the exports back to the library they reached before. A test's table
+// case makes one of its own and sets only what differs.
+class FakeRun {
+ public:
+  FakeRun() : previous_(library) {
     library = &lib;
-    connectFakes(decryptor, page, machine);
+    decryptor.window = &page;
+    decryptor.log = &fakeLog;
+    decryptor.init = &fakeInit;
+    decryptor.decryptSingleFile = &fakeDecryptSingleFile;
+    decryptor.finish = &fakeFinish;
+    decryptor.platform = &machine;
   }
-  void TearDown() override {
+  ~FakeRun() {
     decryptor.run.wait();
-    library = nullptr;
+    library = previous_;
   }
+  FakeRun(const FakeRun&) = delete;
+  FakeRun& operator=(const FakeRun&) = delete;
 
   // A silent run over the folder with the given options; returns once it has ended.
   void runOver(const std::wstring& folder, std::vector<OptionChoice> options = {{true, OptionBackup}}) {
-    runSilently(decryptor, folder, std::move(options));
+    decryptor.startRun(std::make_unique<RunSettings>(RunSettings{folder, L"", std::move(options)}));
+    decryptor.run.wait();
+  }
+  // A run that reads its settings from the page, as the window's Start does; returns once it has ended.
+  void runFromThePage() {
+    decryptor.startRun();
+    decryptor.run.wait();
   }
   Lines files() {
     Lines out;
@@ -352,7 +339,13 @@ class Run : public testing::Test {
     }
     return out;
   }
-  Lines infoLines() { return infoLinesOf(lib); }
+  Lines infoLines() {
+    Lines out;
+    for (const std::string& line : lib.log) {
+      if (line.rfind("Info: ", 0) == 0) out.push_back(line.substr(6));
+    }
+    return out;
+  }
   bool logged(const std::string& part) {
     for (const std::string& line : lib.log) {
       if (line.find(part) != std::string::npos) return true;
@@ -364,7 +357,17 @@ class Run : public testing::Test {
   FakePage page;
   FakeMachine machine;
   Decryptor decryptor;
+
+ private:
+  FakeLibrary* previous_;
 };
+
+constexpr const char* kEnded = "The decryption process has ended.";
+constexpr const char* kStopLine =
+    "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...";
+const std::wstring kFolder = L"D:\\victim";
+
+class Run : public testing::Test, protected FakeRun {};
 
 TEST_F(Run, OutcomeTable) {
   const struct {
@@ -387,28 +390,22 @@ TEST_F(Run, OutcomeTable) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeLibrary fresh;
-    library = &fresh;
-    FakePage freshPage;
-    FakeMachine freshMachine;
-    freshMachine.folder(kFolder, c.results);
-    Decryptor d;
-    connectFakes(d, freshPage, freshMachine);
-    runSilently(d, kFolder, {{true, OptionBackup}});
+    FakeRun fresh;
+    fresh.machine.folder(kFolder, c.results);
+    fresh.runOver(kFolder, {{true, OptionBackup}});
 
-    EXPECT_EQ(infoLinesOf(fresh), (Lines{"the library's own line", "Scanning system...", kEnded, c.message}));
+    EXPECT_EQ(fresh.infoLines(), (Lines{"the library's own line", "Scanning system...", kEnded, c.message}));
     Lines expected = {std::string("setFinalMessage ansi ") + c.message};
     if (c.logPath) expected.push_back("setLogPath");
     expected.push_back(c.success ? "showFinalStep success" : "showFinalStep failure");
-    EXPECT_EQ(freshPage.endCalls(), expected);
-    ASSERT_FALSE(fresh.calls.empty());
-    EXPECT_EQ(fresh.calls.front(), "Init");
-    EXPECT_EQ(fresh.calls.back(), "Finish");
-    EXPECT_EQ(fresh.calls.size(), c.offered + 2);
-    EXPECT_EQ(d.run.phase(), RunPhase::Finished);
-    EXPECT_TRUE(d.stopped);
+    EXPECT_EQ(fresh.page.endCalls(), expected);
+    ASSERT_FALSE(fresh.lib.calls.empty());
+    EXPECT_EQ(fresh.lib.calls.front(), "Init");
+    EXPECT_EQ(fresh.lib.calls.back(), "Finish");
+    EXPECT_EQ(fresh.lib.calls.size(), c.offered + 2);
+    EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
+    EXPECT_TRUE(fresh.decryptor.stopped);
   }
-  library = &lib;
 }
 
 TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
@@ -425,12 +422,10 @@ TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    machine = FakeMachine();
-    machine.folder(kFolder, {1, 0, 3, 1});
-    Decryptor d;
-    connectFakes(d, page, machine);
-    runSilently(d, kFolder, c.options);
-    EXPECT_EQ(machine.removed, c.removed);
+    FakeRun fresh;
+    fresh.machine.folder(kFolder, {1, 0, 3, 1});
+    fresh.runOver(kFolder, c.options);
+    EXPECT_EQ(fresh.machine.removed, c.removed);
   }
 }
 
@@ -459,14 +454,12 @@ TEST_F(Run, TheFirstWholeScanChoiceDecidesBetweenDrivesAndTheScanPath) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    machine = FakeMachine();
-    machine.driveTypes = {{L'C', DriveFixed}};
-    machine.folder(L"\\\\?\\C:\\", {});
-    machine.folder(kFolder, {});
-    Decryptor d;
-    connectFakes(d, page, machine);
-    runSilently(d, kFolder, c.options);
-    EXPECT_EQ(machine.walked, c.walked);
+    FakeRun fresh;
+    fresh.machine.driveTypes = {{L'C', DriveFixed}};
+    fresh.machine.folder(L"\\\\?\\C:\\", {});
+    fresh.machine.folder(kFolder, {});
+    fresh.runOver(kFolder, c.options);
+    EXPECT_EQ(fresh.machine.walked, c.walked);
   }
 }
 
@@ -547,19 +540,13 @@ TEST_F(Run, RootsThatCannotBeOpenedFailUnlessADriveOfAWholeSystemScanHasNoMedium
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeLibrary fresh;
-    library = &fresh;
-    FakePage freshPage;
-    FakeMachine freshMachine;
-    freshMachine.driveTypes = {{L'E', DriveRemovable}};
-    freshMachine.openErrors = {{L"\\\\?\\E:\\", c.error}, {L"E:\\", c.error}};
-    Decryptor d;
-    connectFakes(d, freshPage, freshMachine);
-    runSilently(d, L"E:\\", {{true, OptionBackup}, {c.wholeScan, OptionWholeScan}});
-    EXPECT_EQ(infoLinesOf(fresh).back(), c.message);
-    EXPECT_EQ(fresh.calls.back(), "Finish");
+    FakeRun fresh;
+    fresh.machine.driveTypes = {{L'E', DriveRemovable}};
+    fresh.machine.openErrors = {{L"\\\\?\\E:\\", c.error}, {L"E:\\", c.error}};
+    fresh.runOver(L"E:\\", {{true, OptionBackup}, {c.wholeScan, OptionWholeScan}});
+    EXPECT_EQ(fresh.infoLines().back(), c.message);
+    EXPECT_EQ(fresh.lib.calls.back(), "Finish");
   }
-  library = &lib;
 }
 
 TEST_F(Run, FilesNeedingTheLongPathFormReachTheLibraryAndTheirRemovalInItShallowOnesAsWalked) {
@@ -632,22 +619,17 @@ TEST_F(Run, OneRunPerProcess) {
 TEST_F(Run, InitFailureShowsTheLibraryMessageOrAFixedOneAndSkipsFinish) {
   for (const std::string& error : {std::string("Key not found \xC3\xA9"), std::string()}) {
     SCOPED_TRACE(error);
-    FakeLibrary fresh;
-    fresh.initSucceeds = false;
-    fresh.initError = error;
-    library = &fresh;
-    FakePage freshPage;
-    Decryptor d;
-    connectFakes(d, freshPage, machine);
-    runSilently(d, kFolder, {});
+    FakeRun fresh;
+    fresh.lib.initSucceeds = false;
+    fresh.lib.initError = error;
+    fresh.runOver(kFolder, {});
     const std::string shown = error.empty() ? "Initialization failed." : error;
-    EXPECT_EQ(freshPage.calls(), (Lines{"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"}));
-    EXPECT_EQ(fresh.calls, Lines{"Init"});
-    EXPECT_EQ(fresh.log, Lines{"Info: the library's own line"}) << "the tool logs nothing on this path";
-    d.requestStop();
-    EXPECT_EQ(fresh.log.size(), 1u);
+    EXPECT_EQ(fresh.page.calls(), (Lines{"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"}));
+    EXPECT_EQ(fresh.lib.calls, Lines{"Init"});
+    EXPECT_EQ(fresh.lib.log, Lines{"Info: the library's own line"}) << "the tool logs nothing on this path";
+    fresh.decryptor.requestStop();
+    EXPECT_EQ(fresh.lib.log.size(), 1u);
   }
-  library = &lib;
 }
 
 TEST_F(Run, EveryOtherEndGoesThroughTheSameReport) {
@@ -685,30 +667,23 @@ TEST_F(Run, EveryOtherEndGoesThroughTheSameReport) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeLibrary fresh;
-    library = &fresh;
-    FakePage freshPage;
-    freshPage.failing = c.failing;
-    freshPage.encryptedPath = c.scanPath;
-    FakeMachine freshMachine;
-    freshMachine.folder(kFolder, {1});
+    FakeRun fresh;
+    fresh.page.failing = c.failing;
+    fresh.page.encryptedPath = c.scanPath;
+    fresh.machine.folder(kFolder, {1});
     // A slow file gives the progress thread time to report, and to fail.
-    fresh.duringFile = [](const std::wstring&) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
-    Decryptor d;
-    connectFakes(d, freshPage, freshMachine);
-    d.startRun();
-    d.run.wait();
-    const Lines info = infoLinesOf(fresh);
+    fresh.lib.duringFile = [](const std::wstring&) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+    fresh.runFromThePage();
+    const Lines info = fresh.infoLines();
     ASSERT_GE(info.size(), c.info.size());
     EXPECT_EQ(Lines(info.end() - static_cast<long>(c.info.size()), info.end()), c.info);
-    EXPECT_EQ(freshPage.endCalls(), c.pageCalls);
-    EXPECT_EQ(std::count(fresh.calls.begin(), fresh.calls.end(), "Finish"), c.finished ? 1 : 0);
+    EXPECT_EQ(fresh.page.endCalls(), c.pageCalls);
+    EXPECT_EQ(std::count(fresh.lib.calls.begin(), fresh.lib.calls.end(), "Finish"), c.finished ? 1 : 0);
     if (c.finished) {
-      EXPECT_EQ(fresh.calls.back(), "Finish");
+      EXPECT_EQ(fresh.lib.calls.back(), "Finish");
     }
-    EXPECT_EQ(d.run.phase(), RunPhase::Finished);
+    EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
   }
-  library = &lib;
 }
 
 TEST_F(Run, AClosedWindowEndsTheRunAfterTheFileInHandAndShowsNothingMore) {
@@ -766,60 +741,47 @@ TEST_F(Run, AStopAskedForWhileTheLibraryStartsIsKept) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeLibrary fresh;
-    fresh.initSucceeds = c.initSucceeds;
-    fresh.initError = "No key";
-    library = &fresh;
-    FakePage freshPage;
-    FakeMachine freshMachine;
-    freshMachine.folder(kFolder, {1, 1});
-    Decryptor d;
-    connectFakes(d, freshPage, freshMachine);
-    std::atomic<bool> initializing{false}, stopAsked{false};
-    fresh.duringInit = [&] {
+    std::atomic<bool> initializing{false}, stopAsked{false};  // outlive the run, which waits for them
+    FakeRun fresh;
+    fresh.lib.initSucceeds = c.initSucceeds;
+    fresh.lib.initError = "No key";
+    fresh.machine.folder(kFolder, {1, 1});
+    fresh.lib.duringInit = [&] {
       initializing = true;
       waitFor([&] { return stopAsked.load(); });  // Init returns only once the user has pressed Stop
     };
-    d.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{false, OptionBackup}}}));
+    fresh.decryptor.startRun(std::make_unique<RunSettings>(RunSettings{kFolder, L"", {{false, OptionBackup}}}));
     waitFor([&] { return initializing.load(); });
-    d.requestStop();
+    fresh.decryptor.requestStop();
     stopAsked = true;
-    d.run.wait();
+    fresh.decryptor.run.wait();
 
-    EXPECT_EQ(fresh.calls, c.calls);
-    EXPECT_TRUE(freshMachine.walked.empty());
-    EXPECT_TRUE(freshMachine.removed.empty());
-    EXPECT_EQ(freshPage.endCalls(), c.endCalls);
-    const Lines info = infoLinesOf(fresh);
+    EXPECT_EQ(fresh.lib.calls, c.calls);
+    EXPECT_TRUE(fresh.machine.walked.empty());
+    EXPECT_TRUE(fresh.machine.removed.empty());
+    EXPECT_EQ(fresh.page.endCalls(), c.endCalls);
+    const Lines info = fresh.infoLines();
     ASSERT_GE(info.size(), c.lastInfo.size());
     EXPECT_EQ(Lines(info.end() - static_cast<long>(c.lastInfo.size()), info.end()), c.lastInfo);
-    d.requestStop();
-    EXPECT_EQ(infoLinesOf(fresh).size(), info.size()) << "a second stop changes nothing";
+    fresh.decryptor.requestStop();
+    EXPECT_EQ(fresh.infoLines().size(), info.size()) << "a second stop changes nothing";
   }
-  library = &lib;
 }
 
 TEST_F(Run, AWindowThatGoesAwayWhileTheSettingsAreReadEndsTheRunBeforeTheLibraryStarts) {
   for (const char* closesOn : {"getEncryptedPath", "getTestPath", "getOptions"}) {
     SCOPED_TRACE(closesOn);
-    FakeLibrary fresh;
-    library = &fresh;
-    FakePage freshPage;
-    freshPage.encryptedPath = kFolder;
-    freshPage.options = {{true, OptionBackup}};  // what the user chose, which a gone window no longer says
-    freshPage.closesOn = closesOn;
-    FakeMachine freshMachine;
-    freshMachine.folder(kFolder, {1});
-    Decryptor d;
-    connectFakes(d, freshPage, freshMachine);
-    d.startRun();
-    d.run.wait();
-    EXPECT_TRUE(fresh.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.calls);
-    EXPECT_TRUE(freshMachine.removed.empty());
-    EXPECT_EQ(freshPage.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions"}));
-    EXPECT_EQ(d.run.phase(), RunPhase::Finished);
+    FakeRun fresh;
+    fresh.page.encryptedPath = kFolder;
+    fresh.page.options = {{true, OptionBackup}};  // what the user chose, which a gone window no longer says
+    fresh.page.closesOn = closesOn;
+    fresh.machine.folder(kFolder, {1});
+    fresh.runFromThePage();
+    EXPECT_TRUE(fresh.lib.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.lib.calls);
+    EXPECT_TRUE(fresh.machine.removed.empty());
+    EXPECT_EQ(fresh.page.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions"}));
+    EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
   }
-  library = &lib;
 }
 
 TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
@@ -851,13 +813,11 @@ TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
     info.overwriteEnabled = c.overwrite;
     info.options.assign(c.options, ToolOption{"Deep", nullptr, "Looks harder", nullptr, true, 10});
     infoToPublish = &info;
-    FakePage freshPage;
-    Decryptor d;
-    connectFakes(d, freshPage, machine);
-    d.getInfo = &fakeGetInfo;
-    d.publishToolInfo();
-    EXPECT_EQ(freshPage.calls(), c.calls);
-    delete d.info;
+    FakeRun fresh;
+    fresh.decryptor.getInfo = &fakeGetInfo;
+    fresh.decryptor.publishToolInfo();
+    EXPECT_EQ(fresh.page.calls(), c.calls);
+    delete fresh.decryptor.info;
   }
 }
 

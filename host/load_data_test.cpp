@@ -8,6 +8,7 @@
 #include "host/engine_binding.h"
 #include "host/frame.h"
 #include "host/test_engine.h"
+#include "standins/ui-engine/journal_lines.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST_P(LoadData, AnswersAndSuppliesData) {
     EXPECT_EQ(answered->args["bytes"], nullptr);
   } else {
     EXPECT_EQ(answered->args["bytes"], c.data.size());
-    EXPECT_EQ(answered->args["digest"], test_engine::digest(c.data));
+    EXPECT_EQ(answered->args["digest"], standin::journal_digest(c.data));
   }
 }
 

@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 
 namespace test_engine {
 namespace {
@@ -29,23 +27,7 @@ void prepare() {
   (void)done;
 }
 
-std::vector<Entry> journal() {
-  std::ifstream in(folder() / "journal.txt", std::ios::binary);
-  std::vector<Entry> entries;
-  for (std::string line; std::getline(in, line);) {
-    const size_t space = line.find(' ');
-    entries.push_back({line.substr(0, space), nlohmann::ordered_json::parse(line.substr(space + 1), nullptr, false)});
-  }
-  return entries;
-}
-
-std::string digest(const std::string& bytes) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
+std::vector<Entry> journal() { return standin::read_journal(folder() / "journal.txt"); }
 
 void pump_messages(int milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "standins/ui-engine/journal_lines.h"
 
 namespace test_engine {
 
@@ -20,15 +20,9 @@ inline constexpr const char* kScenario =
 // Sets the journal and the scenario for this process, before the first engine call.
 void prepare();
 
-struct Entry {
-  std::string call;
-  nlohmann::ordered_json args;
-};
+using Entry = standin::JournalEntry;
 // The journal so far.
 std::vector<Entry> journal();
-
-// FNV-1a 64 of the bytes, as the stand-in engine journals what it received.
-std::string digest(const std::string& bytes);
 
 // Serves the window's messages for a while, so queued page actions run.
 void pump_messages(int milliseconds);

@@ -16,6 +16,7 @@
 #include "rules.h"
 #include "samples.h"
 #include "session.h"
+#include "support/fnv1a.h"
 #include "text.h"
 
 namespace keyloom_check {
@@ -112,7 +113,7 @@ SessionPlatform fakePlatform() {
     Snapshot snapshot;
     for (const auto& [path, file] : disk) {
       if (path.starts_with(folder + L"\\")) {
-        snapshot[path.substr(folder.size() + 1)] = {EntryState::File, file.bytes.size(), contentHash(file.bytes),
+        snapshot[path.substr(folder.size() + 1)] = {EntryState::File, file.bytes.size(), support::fnv1a64(file.bytes),
                                                     file.readOnly};
       }
     }

@@ -9,29 +9,14 @@
 
 #include "engine/library_loading.h"
 #include "platform.h"
-#include "text.h"
+#include "support/child_process.h"
+#include "support/fnv1a.h"
 
 namespace keyloom_check::platform {
 namespace {
 
 std::string systemMessage(DWORD code) {
   return fmt::format("system error {}: {}", code, std::system_category().message(static_cast<int>(code)));
-}
-
-std::wstring quote(const std::wstring& arg) {
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-    } else {
-      out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-      backslashes = 0;
-    }
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
 }
 
 // Names in the export table, so that a decorated or mangled name can be pointed out.
@@ -172,7 +157,7 @@ void snapshotInto(const std::wstring& folder, const std::wstring& prefix, Snapsh
       std::string bytes;
       readFile(folder + L"\\" + name, bytes);
       state.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-      state.hash = contentHash(bytes);
+      state.hash = support::fnv1a64(bytes);
     }
     snapshot[relative] = state;
   } while (FindNextFileW(search, &found));
@@ -233,30 +218,20 @@ constexpr DWORD kSessionTimeoutSeconds = 300;
 SessionOutput runSessionProcess(const CheckArguments& arguments, SessionKind kind, const std::wstring& sessionFolder) {
   SessionOutput output;
   const std::wstring protocolPath = sessionFolder + L".protocol.txt";
-  std::wstring command = quote(ownPath()) + L" --session " + sessionName(kind) + L" --library " +
-                         quote(arguments.library) + L" --work " + quote(sessionFolder) + L" --protocol " +
-                         quote(protocolPath);
-  if (!arguments.samples.empty()) command += L" --samples " + quote(arguments.samples);
-  if (!arguments.testPath.empty()) command += L" --test-path " + quote(arguments.testPath);
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    output.end.exitCode = GetLastError();
+  std::vector<std::wstring> args = {L"--session", sessionName(kind), L"--library", arguments.library,
+                                    L"--work", sessionFolder, L"--protocol", protocolPath};
+  if (!arguments.samples.empty()) args.insert(args.end(), {L"--samples", arguments.samples});
+  if (!arguments.testPath.empty()) args.insert(args.end(), {L"--test-path", arguments.testPath});
+  support::ChildProgram session{ownPath(), args};
+  session.inherit_handles = true;
+  const support::ChildEnd end = support::run_with_deadline(session, std::chrono::seconds(kSessionTimeoutSeconds));
+  if (!end.started) {
+    output.end.exitCode = end.start_error;
     return output;
   }
   output.end.timeoutSeconds = kSessionTimeoutSeconds;
-  if (WaitForSingleObject(process.hProcess, kSessionTimeoutSeconds * 1000) == WAIT_TIMEOUT) {
-    output.end.timedOut = true;
-    TerminateProcess(process.hProcess, 0xDEAD);
-    WaitForSingleObject(process.hProcess, INFINITE);
-  }
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  output.end.exitCode = code;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  output.end.timedOut = end.timed_out;
+  output.end.exitCode = end.exit_code;
   readFile(protocolPath, output.protocol);
   return output;
 }

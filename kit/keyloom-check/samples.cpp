@@ -5,6 +5,7 @@
 #include <fmt/ranges.h>
 
 #include "rules.h"
+#include "support/fnv1a.h"
 #include "text.h"
 
 namespace keyloom_check {
@@ -104,7 +105,7 @@ Row judgeSample(const SampleCase& sample, const CallResult& result, const Snapsh
   for (const std::wstring& added : newEntries(before, after)) {
     const EntryState& state = after.at(added);
     if (restoredAs.empty() && state.kind == EntryState::File && state.size == sample.clean.size() &&
-        state.hash == contentHash(sample.clean)) {
+        state.hash == support::fnv1a64(sample.clean)) {
       restoredAs = utf8FromWide(added);
     } else {
       others.push_back(utf8FromWide(added));

@@ -11,7 +11,7 @@ namespace keyloom_check {
 struct EntryState {
   enum Kind { File, Folder, Link } kind = File;
   uint64_t size = 0;
-  uint64_t hash = 0;  // contentHash of a file's bytes
+  uint64_t hash = 0;  // support::fnv1a64 of a file's bytes
   bool readOnly = false;
   bool operator==(const EntryState&) const = default;
 };

@@ -80,13 +80,4 @@ std::string utf8FromWide(std::wstring_view text) {
   return out;
 }
 
-uint64_t contentHash(std::string_view bytes) {
-  uint64_t hash = 14695981039346656037ull;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
-  }
-  return hash;
-}
-
 }  // namespace keyloom_check

@@ -1,6 +1,5 @@
 #include "standins/ui-engine/document_loader.h"
 
-#include <cstdio>
 #include <optional>
 #include <regex>
 #include <set>
@@ -8,6 +7,7 @@
 
 #include "standins/ui-engine/engine_state.h"
 #include "standins/ui-engine/journal.h"
+#include "standins/ui-engine/journal_lines.h"
 #include "standins/ui-engine/page.h"
 
 namespace standin {
@@ -20,15 +20,6 @@ struct PendingRequest {
   std::optional<std::string> data;
 };
 thread_local PendingRequest* pending = nullptr;
-
-// A fingerprint of what the engine received, so a test can compare it without the bytes in the journal.
-std::string fnv1a64(const std::string& bytes) {
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3ull;
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
 
 std::optional<std::string> request(HWND window, const WindowRecord& record, const std::wstring& url, UINT type) {
   if (!record.host_callback) return std::nullopt;
@@ -47,7 +38,7 @@ std::optional<std::string> request(HWND window, const WindowRecord& record, cons
   journal("LoadDataAnswered", {{"url", utf8_from_wide(url)},
                                {"answer", answer},
                                {"bytes", here.data ? json(here.data->size()) : json(nullptr)},
-                               {"digest", here.data ? json(fnv1a64(*here.data)) : json(nullptr)}});
+                               {"digest", here.data ? json(journal_digest(*here.data)) : json(nullptr)}});
   if (answer != abi::LOAD_OK) return std::nullopt;
   return here.data;
 }

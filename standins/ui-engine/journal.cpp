@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "standins/ui-engine/journal_lines.h"
+
 namespace standin {
 namespace {
 
@@ -29,7 +31,7 @@ JournalFile& journal_file() {
 void journal(std::string_view call, const json& arguments) {
   JournalFile& j = journal_file();
   if (!j.file) return;
-  const std::string line = std::string(call) + " " + arguments.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  const std::string line = journal_line(call, arguments);
   std::lock_guard guard(j.lock);
   std::fwrite(line.data(), 1, line.size(), j.file);
   std::fflush(j.file);  // the process may end at any moment through exit()

@@ -1,5 +1,5 @@
 // The stand-in engine's journal: one line per call that the program makes into the engine, in order, so
-// a test can read what the program did. Each line is the call's name, a space and its arguments as JSON.
+// a test can read what the program did. The lines' form, and their reader for the tests: journal_lines.h.
 #pragma once
 
 #include <string_view>

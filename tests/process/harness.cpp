@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/child_process.h"
+
 namespace harness {
 
 fs::path bin_dir() {
@@ -156,60 +158,6 @@ Sandbox::~Sandbox() {
 
 namespace {
 
-std::wstring quote(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-    } else {
-      out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-      backslashes = 0;
-    }
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
-
-std::vector<wchar_t> environment_block(const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
-  std::vector<std::pair<std::wstring, std::wstring>> vars;
-  if (wchar_t* block = GetEnvironmentStringsW()) {
-    for (const wchar_t* p = block; *p; p += wcslen(p) + 1) {
-      std::wstring entry(p);
-      const size_t eq = entry.find(L'=', 1);
-      if (eq == std::wstring::npos) continue;
-      vars.emplace_back(entry.substr(0, eq), entry.substr(eq + 1));
-    }
-    FreeEnvironmentStringsW(block);
-  }
-  for (const auto& [name, value] : overrides) {
-    std::erase_if(vars, [&](const auto& v) { return _wcsicmp(v.first.c_str(), name.c_str()) == 0; });
-    vars.emplace_back(name, value);
-  }
-  std::vector<wchar_t> out;
-  for (const auto& [name, value] : vars) {
-    const std::wstring entry = name + L"=" + value;
-    out.insert(out.end(), entry.begin(), entry.end());
-    out.push_back(L'\0');
-  }
-  out.push_back(L'\0');
-  return out;
-}
-
-std::vector<JournalEntry> read_journal(const fs::path& path) {
-  std::vector<JournalEntry> entries;
-  std::istringstream lines(read_file(path));
-  for (std::string line; std::getline(lines, line);) {
-    const size_t space = line.find(' ');
-    JournalEntry e{line.substr(0, space), json::object()};
-    if (space != std::string::npos) e.args = json::parse(line.substr(space + 1), nullptr, false);
-    entries.push_back(std::move(e));
-  }
-  return entries;
-}
-
 // The text on the console screen of another process, trailing blanks of each row dropped.
 std::string read_console_screen() {
   HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -252,82 +200,49 @@ void type_enter() {
   CloseHandle(in);
 }
 
-// Waits for the program to end. When it opens a console and prompts there (the "pause" after an argument
-// error), the text is read and the prompt answered, so no test ever waits for a person.
-DWORD wait_answering_console(HANDLE process, DWORD pid, DWORD timeout_ms, ToolResult& result) {
-  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
-  for (;;) {
+// While the program runs: when it opens a console and prompts there (the "pause" after an argument error),
+// the text is read and the prompt answered, so no test ever waits for a person.
+support::WhileRunning answering_console(ToolResult& result) {
+  return [&result](uint32_t process_id) {
     // Under Wine without a terminal, "pause" may find no console input and return at once, so the
     // prompt is on screen only while cmd.exe starts: look often until it has been seen.
-    const DWORD waited = WaitForSingleObject(process, result.console_answered ? 100 : 5);
-    if (waited != WAIT_TIMEOUT) return waited;
-    if (GetTickCount64() > deadline) return WAIT_TIMEOUT;
-    if (result.console_answered) continue;
+    if (result.console_answered) return std::chrono::milliseconds(100);
     FreeConsole();
-    if (!AttachConsole(pid)) continue;
-    const std::string screen = read_console_screen();
-    if (!screen.empty()) result.console = screen;
-    if (screen.find("Press") != std::string::npos) {
-      type_enter();
-      result.console_answered = true;
+    if (AttachConsole(process_id)) {
+      const std::string screen = read_console_screen();
+      if (!screen.empty()) result.console = screen;
+      if (screen.find("Press") != std::string::npos) {
+        type_enter();
+        result.console_answered = true;
+      }
+      FreeConsole();
     }
-    FreeConsole();
-  }
+    return std::chrono::milliseconds(5);
+  };
 }
 
 }  // namespace
 
 DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& args, const fs::path& cwd) {
-  const fs::path path = bin_dir() / program;
-  std::wstring command = quote(path.wstring());
-  for (const std::wstring& arg : args) command += L" " + quote(arg);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
-                      &process))
-    return static_cast<DWORD>(-1);
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  const support::ChildEnd end =
+      support::run_with_deadline({(bin_dir() / program).wstring(), args, cwd.wstring()}, std::chrono::minutes(1));
+  return end.started ? end.exit_code : static_cast<DWORD>(-1);
 }
 
 ProgramOutput run_program_output(const std::wstring& program, const std::vector<std::wstring>& args,
                                  const fs::path& cwd, DWORD timeout_ms) {
   ProgramOutput result;
-  const fs::path path = bin_dir() / program;
   const fs::path capture = cwd / (program + L".output.txt");
-  std::wstring command = quote(path.wstring());
-  for (const std::wstring& arg : args) command += L" " + quote(arg);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileW(capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = out;
-  startup.hStdError = out;
-  PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(),
-                                      &startup, &process);
+  support::ChildProgram child{(bin_dir() / program).wstring(), args, cwd.wstring()};
+  child.standard_handles = support::StandardHandles{nullptr, out, out};
+  const support::ChildEnd end = support::run_with_deadline(child, std::chrono::milliseconds(timeout_ms));
   CloseHandle(out);
-  if (!started) {
-    result.exit_code = static_cast<DWORD>(-1);
-    return result;
-  }
-  if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_TIMEOUT) {
-    result.timed_out = true;
-    TerminateProcess(process.hProcess, 0xDEAD);
-    WaitForSingleObject(process.hProcess, INFINITE);
-  }
-  GetExitCodeProcess(process.hProcess, &result.exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  result.output = read_file(capture);
+  result.exit_code = end.started ? end.exit_code : static_cast<DWORD>(-1);
+  result.timed_out = end.timed_out;
+  if (end.started) result.output = read_file(capture);
   return result;
 }
 
@@ -353,17 +268,14 @@ ToolResult Sandbox::run(const ToolRun& run) {
   fs::remove(journal_path);
   write_file(scenario_path, run.scenario);
 
-  std::vector<std::pair<std::wstring, std::wstring>> env = {
+  support::ChildProgram child{program.wstring(), run.args, app_dir().wstring()};
+  child.environment = {
       {L"TEMP", temp_dir().wstring()},
       {L"TMP", temp_dir().wstring()},
       {L"STANDIN_ENGINE_JOURNAL", journal_path.wstring()},
       {L"STANDIN_ENGINE_SCENARIO", scenario_path.wstring()},
   };
-  env.insert(env.end(), run.env.begin(), run.env.end());
-  std::vector<wchar_t> block = environment_block(env);
-
-  std::wstring command = quote(program.wstring());
-  for (const std::wstring& arg : run.args) command += L" " + quote(arg);
+  child.environment.insert(child.environment.end(), run.env.begin(), run.env.end());
 
   // Standard input is an empty pipe, so "pause" on the argument-error path returns at once.
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -371,33 +283,21 @@ ToolResult Sandbox::run(const ToolRun& run) {
   CreatePipe(&read_end, &write_end, &inherit, 0);
   SetHandleInformation(write_end, HANDLE_FLAG_INHERIT, 0);
   CloseHandle(write_end);
+  child.standard_handles = support::StandardHandles{read_end, GetStdHandle(STD_OUTPUT_HANDLE),
+                                                    GetStdHandle(STD_ERROR_HANDLE)};
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = read_end;
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION process{};
   ToolResult result;
-  const std::wstring cwd = app_dir().wstring();
-  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                      block.data(), cwd.c_str(), &startup, &process)) {
-    ADD_FAILURE() << "could not start the program: " << GetLastError();
-    CloseHandle(read_end);
+  const support::ChildEnd end =
+      support::run_with_deadline(child, std::chrono::milliseconds(run.timeout_ms), answering_console(result));
+  CloseHandle(read_end);
+  if (!end.started) {
+    ADD_FAILURE() << "could not start the program: " << end.start_error;
     return result;
   }
-  CloseHandle(read_end);
-  if (wait_answering_console(process.hProcess, process.dwProcessId, run.timeout_ms, result) == WAIT_TIMEOUT) {
-    result.timed_out = true;
-    TerminateProcess(process.hProcess, 0xDEAD);
-    WaitForSingleObject(process.hProcess, INFINITE);
-  }
-  GetExitCodeProcess(process.hProcess, &result.exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  result.exit_code = end.exit_code;
+  result.timed_out = end.timed_out;
   result.log = read_file(log_path());
-  result.journal = read_journal(journal_path);
+  result.journal = standin::read_journal(journal_path);
   result.library_record = read_file(library_folder / "Keyloom.dll.record");
   return result;
 }

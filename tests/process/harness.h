@@ -9,20 +9,16 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "standins/ui-engine/journal_lines.h"
 
 namespace harness {
 
 namespace fs = std::filesystem;
-using json = nlohmann::ordered_json;
+using json = standin::json;
+using JournalEntry = standin::JournalEntry;
 
 // Folder of the built programs and DLLs (where this test program runs from).
 fs::path bin_dir();
-
-struct JournalEntry {
-  std::string call;
-  json args;
-};
 
 // Where a file is installed when the program does not start from its own folder (ToolRun::program_apart).
 enum class Place { BesideProgram, WorkingDirectory };
@@ -83,7 +79,8 @@ class Sandbox {
   fs::path root_;
 };
 
-// Runs another built program (from the bin folder) to its end; returns its exit code.
+// Runs another built program (from the bin folder) to its end; returns its exit code (support::kEndedAtDeadline
+// when it was still running after a minute, -1 when it could not be started).
 DWORD run_program(const std::wstring& program, const std::vector<std::wstring>& args, const fs::path& cwd);
 
 struct ProgramOutput {
