@@ -10,6 +10,7 @@
 #include "engine/library_loading.h"
 #include "platform.h"
 #include "support/child_process.h"
+#include "support/file_tree.h"
 #include "support/fnv1a.h"
 
 namespace keyloom_check::platform {
@@ -191,28 +192,6 @@ std::wstring makeWorkFolder() {
 }
 
 // Removes the checker's work folder without following links the library may have left inside.
-void removeTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        removeTree(path);
-      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryW(path.c_str());  // the link itself, not what it points to
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
 constexpr DWORD kSessionTimeoutSeconds = 300;
 
 SessionOutput runSessionProcess(const CheckArguments& arguments, SessionKind kind, const std::wstring& sessionFolder) {
@@ -295,7 +274,7 @@ CoordinatorPlatform coordinatorPlatform(const CheckArguments& arguments) {
   platform.runSession = [arguments](SessionKind kind, const std::wstring& folder) {
     return runSessionProcess(arguments, kind, folder);
   };
-  platform.removeWorkFolder = &removeTree;
+  platform.removeWorkFolder = &support::remove_tree;
   platform.readFile = &readFile;
   platform.print = &print;
   return platform;

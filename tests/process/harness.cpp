@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "support/child_process.h"
+#include "support/file_tree.h"
 
 namespace harness {
 
@@ -57,29 +58,7 @@ bool deep_file_exists(const fs::path& full_path) {
   return GetFileAttributesW(long_form(full_path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void remove_tree(const fs::path& full_path) {
-  const std::wstring folder = long_form(full_path);
-  WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const fs::path child = full_path / name;
-      const bool is_folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-      const bool is_link = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-      if (is_folder && !is_link) {
-        remove_tree(child);
-      } else {
-        SetFileAttributesW(long_form(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (is_folder) RemoveDirectoryW(long_form(child).c_str());
-        else DeleteFileW(long_form(child).c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
+void remove_tree(const fs::path& full_path) { support::remove_tree(full_path.native()); }
 
 std::vector<std::string> ToolResult::log_messages(bool with_level) const {
   std::vector<std::string> messages;
