@@ -23,7 +23,8 @@ CommandLineOutcome walkCommandLine(const std::vector<std::wstring>& arguments, c
   CommandLineOutcome outcome;
   std::string listed;
   for (const std::wstring& argument : arguments) listed += " " + system.toAnsi(argument);
-  outcome.logLines.push_back(fmt::format("The tool has been executed with the following command line arguments: {}", listed));
+  outcome.logLines.push_back(
+      fmt::format("The tool has been executed with the following command line arguments: {}", listed));
 
   if (!contains(arguments, L"start")) {
     if (!contains(arguments, kHelpOption)) {

@@ -15,14 +15,14 @@ struct PathCheck {
 };
 
 struct CommandLineSystem {
-  bool testPathEnabled = false;                                    // the library needs a test folder
-  std::function<PathCheck(const std::wstring& path)> checkPath;   // relative paths: the working directory
-  std::function<std::string(std::wstring_view text)> toAnsi;      // the log's 8-bit text
+  bool testPathEnabled = false;                                  // the library needs a test folder
+  std::function<PathCheck(const std::wstring& path)> checkPath;  // relative paths: the working directory
+  std::function<std::string(std::wstring_view text)> toAnsi;     // the log's 8-bit text
 };
 
 struct CommandLineOutcome {
-  bool startRun = false;  // false: the parse failed (the help request included)
-  RunSettings settings;   // meaningful when startRun is set
+  bool startRun = false;              // false: the parse failed (the help request included)
+  RunSettings settings;               // meaningful when startRun is set
   std::vector<std::string> logLines;  // every line at Debug level, in order
 };
 

@@ -75,8 +75,8 @@ void FramePage::setProgressInfo(std::string_view utf8Text) {
 
 void FramePage::setFinalMessage(std::string_view text, TextEncoding encoding) {
   const std::string bytes(text);
-  call("setFinalMessage", {encoding == TextEncoding::Utf8 ? sciter::value_from_utf8(bytes)
-                                                          : sciter::value_from_ansi(bytes.c_str())});
+  call("setFinalMessage",
+       {encoding == TextEncoding::Utf8 ? sciter::value_from_utf8(bytes) : sciter::value_from_ansi(bytes.c_str())});
 }
 
 void FramePage::setLogPath() { call("setLogPath", {sciter::value_from_ansi(Logger::instance().path.c_str())}); }

@@ -35,15 +35,15 @@ TEST_P(LogLine, Format) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LogLine,
-    testing::Values(
-        LineCase{"info", 0, "Scanning system...", "[2026-12-07 06:21:25.0000005]\t[Info]\t[Scanning system...]\n"},
-        LineCase{"debug", 1, "Missing scan path argument.",
-                 "[2026-12-07 06:21:25.0000005]\t[Debug]\t[Missing scan path argument.]\n"},
-        LineCase{"unknown_level", 7, "x", "[2026-12-07 06:21:25.0000005]\t[Unknown]\t[x]\n"},
-        LineCase{"negative_level", -1, "x", "[2026-12-07 06:21:25.0000005]\t[Unknown]\t[x]\n"},
-        LineCase{"empty_message", 0, "", "[2026-12-07 06:21:25.0000005]\t[Info]\t[]\n"},
-        LineCase{"line_feed_kept", 1, "a\nb", "[2026-12-07 06:21:25.0000005]\t[Debug]\t[a\nb]\n"},
-        LineCase{"braces_not_formatted", 0, "{} {0}", "[2026-12-07 06:21:25.0000005]\t[Info]\t[{} {0}]\n"}),
+    testing::Values(LineCase{"info", 0, "Scanning system...",
+                             "[2026-12-07 06:21:25.0000005]\t[Info]\t[Scanning system...]\n"},
+                    LineCase{"debug", 1, "Missing scan path argument.",
+                             "[2026-12-07 06:21:25.0000005]\t[Debug]\t[Missing scan path argument.]\n"},
+                    LineCase{"unknown_level", 7, "x", "[2026-12-07 06:21:25.0000005]\t[Unknown]\t[x]\n"},
+                    LineCase{"negative_level", -1, "x", "[2026-12-07 06:21:25.0000005]\t[Unknown]\t[x]\n"},
+                    LineCase{"empty_message", 0, "", "[2026-12-07 06:21:25.0000005]\t[Info]\t[]\n"},
+                    LineCase{"line_feed_kept", 1, "a\nb", "[2026-12-07 06:21:25.0000005]\t[Debug]\t[a\nb]\n"},
+                    LineCase{"braces_not_formatted", 0, "{} {0}", "[2026-12-07 06:21:25.0000005]\t[Info]\t[{} {0}]\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 // The level numbers (Info, Debug) are those of the library's LogCallback (engine/library_abi.h).
 struct Logger {
-  std::string path;  // full path in the file-system code page
+  std::string path;                  // full path in the file-system code page
   sciter::om::hasset<frame> window;  // Info lines go to its page until it is closed
 
   // Created on first use (on the main thread, before any other thread); never destroyed.

@@ -53,10 +53,9 @@ TEST_F(LoggerFile, LinesEndWithCrLfAndAppend) {
   writeLog("two\nlines", Debug);
   writeLog("", 7);
   const std::string text = read_bytes(file_);
-  const std::regex line(
-      R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{7}\]\t\[Info\]\t\[first\]\r\n)"
-      R"(\[[^\]]+\]\t\[Debug\]\t\[two\r\nlines\]\r\n)"
-      R"(\[[^\]]+\]\t\[Unknown\]\t\[\]\r\n)");
+  const std::regex line(R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{7}\]\t\[Info\]\t\[first\]\r\n)"
+                        R"(\[[^\]]+\]\t\[Debug\]\t\[two\r\nlines\]\r\n)"
+                        R"(\[[^\]]+\]\t\[Unknown\]\t\[\]\r\n)");
   EXPECT_TRUE(std::regex_match(text, line)) << text;
 }
 
@@ -95,8 +94,8 @@ TEST_F(LoggerFile, ConcurrentWritersLeaveWholeLines) {
     std::smatch m;
     ASSERT_TRUE(std::regex_match(line, m, head)) << line;
     const int t = std::stoi(m[1]);
-    EXPECT_EQ(line.substr(line.find("writer")), "writer " + std::to_string(t) + " " +
-                                                    std::string(300, char('a' + t)) + "]");
+    EXPECT_EQ(line.substr(line.find("writer")),
+              "writer " + std::to_string(t) + " " + std::string(300, char('a' + t)) + "]");
   }
   EXPECT_EQ(count, kThreads * kLines);
 }

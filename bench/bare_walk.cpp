@@ -24,8 +24,8 @@ unsigned long long count_files(const std::wstring& root) {
     std::wstring folder = std::move(pending.back());
     pending.pop_back();
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileExW(join(folder, L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE find = FindFirstFileExW(join(folder, L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) continue;
     do {
       if (is_dot_entry(entry.cFileName)) continue;

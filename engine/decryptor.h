@@ -23,8 +23,8 @@ struct Decryptor {
   std::wstring testPath;
   std::atomic<uint64_t> decryptedCount{0};
   std::atomic<uint64_t> failedCount{0};
-  RunLife run;              // the one run: its phase and its threads
-  StopFlag stopped{run};    // true while no run scans or once a stop was requested
+  RunLife run;            // the one run: its phase and its threads
+  StopFlag stopped{run};  // true while no run scans or once a stop was requested
   ToolInfo* info = nullptr;
   GetInfoFn getInfo = nullptr;
   InitFn init = nullptr;
@@ -55,8 +55,9 @@ struct Decryptor {
   void progressLoop();
   void requestStop();
   // Called once the window is gone (its page says closed()): no file starts any more, the file in hand is
-  // finished, the library is finished, and nothing more goes to the page. Returns once the run has ended; meanwhile whileWaiting is called
-  // every few milliseconds, so the caller's thread can go on serving what a page call may wait for.
+  // finished, the library is finished, and nothing more goes to the page. Returns once the run has ended; meanwhile
+  // whileWaiting is called every few milliseconds, so the caller's thread can go on serving what a page call may wait
+  // for.
   void windowClosed(const std::function<void()>& whileWaiting = {});
 
   // Every way a run ends passes here: logs the report's lines and tells the page. Page calls are each

@@ -8,9 +8,8 @@ namespace {
 
 TEST(DriveRoots, KeepsRemovableFixedRemoteAndRamDisksInLetterOrder) {
   const std::map<wchar_t, unsigned> types = {
-      {L'A', DriveRemovable}, {L'B', DriveFixed},   {L'C', DriveFixed},  {L'D', DriveCdRom},
-      {L'E', DriveRemovable}, {L'F', DriveUnknown}, {L'G', DriveNoRoot}, {L'H', DriveRemote},
-      {L'Y', DriveRamDisk},   {L'Z', 7},
+      {L'A', DriveRemovable}, {L'B', DriveFixed},  {L'C', DriveFixed},  {L'D', DriveCdRom},   {L'E', DriveRemovable},
+      {L'F', DriveUnknown},   {L'G', DriveNoRoot}, {L'H', DriveRemote}, {L'Y', DriveRamDisk}, {L'Z', 7},
   };
   std::vector<std::wstring> asked;
   const auto roots = scannedDriveRoots([&](const std::wstring& root) {

@@ -9,10 +9,10 @@
 #include <string_view>
 
 // The system's error codes that the walk tells apart.
-inline constexpr uint32_t kErrorFileNotFound = 2;   // ERROR_FILE_NOT_FOUND
-inline constexpr uint32_t kErrorPathNotFound = 3;   // ERROR_PATH_NOT_FOUND
-inline constexpr uint32_t kErrorAccessDenied = 5;   // ERROR_ACCESS_DENIED
-inline constexpr uint32_t kErrorNoMoreFiles = 18;   // ERROR_NO_MORE_FILES
+inline constexpr uint32_t kErrorFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+inline constexpr uint32_t kErrorPathNotFound = 3;  // ERROR_PATH_NOT_FOUND
+inline constexpr uint32_t kErrorAccessDenied = 5;  // ERROR_ACCESS_DENIED
+inline constexpr uint32_t kErrorNoMoreFiles = 18;  // ERROR_NO_MORE_FILES
 
 struct ListedName {
   std::wstring name;

@@ -41,8 +41,8 @@ class SystemFolders : public FolderSystem {
  public:
   std::unique_ptr<FolderListing> list(const std::wstring& pattern, uint32_t& error) override {
     WIN32_FIND_DATAW first;
-    const HANDLE handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &first, FindExSearchNameMatch,
-                                           nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &first, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
     if (handle == INVALID_HANDLE_VALUE) {
       error = GetLastError();
       return nullptr;
@@ -62,8 +62,8 @@ class SystemFolders : public FolderSystem {
   // are asked for, which reads no content, so a cloud placeholder is not downloaded by it.
   bool targetAttributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
     const HANDLE target =
-        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (target == INVALID_HANDLE_VALUE) {
       error = GetLastError();
       return false;

@@ -50,8 +50,9 @@ class FolderWalkTest : public testing::Test {
 TEST_F(FolderWalkTest, ListsEveryFileUnderTheRootJoinedToIt) {
   const std::wstring root = root_.native();
   const Listing listing = list(root);
-  EXPECT_EQ(listing.files, (std::vector<std::wstring>{root + L"\\a.txt", root + L"\\sub\\b.kyl",
-                                                      root + L"\\sub\\deeper\\c", root + L"\\sub\\deeper\\\x0434.txt"}));
+  EXPECT_EQ(listing.files,
+            (std::vector<std::wstring>{root + L"\\a.txt", root + L"\\sub\\b.kyl", root + L"\\sub\\deeper\\c",
+                                       root + L"\\sub\\deeper\\\x0434.txt"}));
   EXPECT_EQ(listing.others, (std::vector<std::wstring>{root + L"\\empty", root + L"\\sub", root + L"\\sub\\deeper"}));
   EXPECT_EQ(listing.broken, 0u);
 }

@@ -16,7 +16,7 @@ bool namesTheLibrary(std::wstring_view listedPath);
 
 struct LibraryChoice {
   std::wstring name;          // as listed, relative to the working directory; empty when none matched
-  uint32_t listingError = 0;   // the error that ended the listing before a match, or 0
+  uint32_t listingError = 0;  // the error that ended the listing before a match, or 0
 };
 
 // Only the working directory is searched, in listing order, and only the first match is tried: the first

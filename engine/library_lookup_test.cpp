@@ -22,9 +22,9 @@ class WorkingDirectory : public FolderSystem {
  public:
   std::vector<ListedName> names;
   std::map<std::wstring, uint32_t> linkTargets;  // a link's name -> its target's attributes; absent: dangling
-  uint32_t openError = 0;                         // what opening the listing answers, 0: it opens
-  uint32_t endError = kErrorNoMoreFiles;          // what ends the listing
-  std::vector<std::wstring> patterns;             // what was listed
+  uint32_t openError = 0;                        // what opening the listing answers, 0: it opens
+  uint32_t endError = kErrorNoMoreFiles;         // what ends the listing
+  std::vector<std::wstring> patterns;            // what was listed
 
   std::unique_ptr<FolderListing> list(const std::wstring& pattern, uint32_t& error) override {
     patterns.push_back(pattern);
@@ -55,18 +55,18 @@ TEST(LibraryLookup, TrailingNameMatchesCaseSensitively) {
     const wchar_t* path;
     bool matches;
   } cases[] = {
-      {L".\\Keyloom.dll", true},  {L".\\OldKeyloom.dll", true}, {L".\\keyloom.dll", false},
-      {L".\\Keyloom.dll.bak", false}, {L".\\Keyloom.DLL", false}, {L"Keyloom.dll", true},
+      {L".\\Keyloom.dll", true},      {L".\\OldKeyloom.dll", true}, {L".\\keyloom.dll", false},
+      {L".\\Keyloom.dll.bak", false}, {L".\\Keyloom.DLL", false},   {L"Keyloom.dll", true},
   };
   for (const auto& c : cases) EXPECT_EQ(namesTheLibrary(c.path), c.matches) << c.path;
 }
 
 TEST(LibraryLookup, MissingExportsAreNamedInBindingOrder) {
   EXPECT_TRUE(missingExportLines(true, true, true, true).empty());
-  EXPECT_EQ(missingExportLines(false, false, false, false),
-            (std::vector<std::string>{"Could not get address of GetInfo!", "Could not get address of Init!",
-                                      "Could not get address of DecryptSingleFile!",
-                                      "Could not get address of Finish!"}));
+  EXPECT_EQ(
+      missingExportLines(false, false, false, false),
+      (std::vector<std::string>{"Could not get address of GetInfo!", "Could not get address of Init!",
+                                "Could not get address of DecryptSingleFile!", "Could not get address of Finish!"}));
   EXPECT_EQ(missingExportLines(true, false, true, false),
             (std::vector<std::string>{"Could not get address of Init!", "Could not get address of Finish!"}));
 }
@@ -100,30 +100,53 @@ TEST_P(WorkingDirectoryLookup, TakesTheFirstListedFileThatNamesTheLibrary) {
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkingDirectoryLookup,
     testing::Values(
-        LookupCase{"listing_order_decides", {{L"BKeyloom.dll", kFile}, {L"AKeyloom.dll", kFile}}, {}, 0,
-                   kErrorNoMoreFiles, L"BKeyloom.dll"},
-        LookupCase{"only_the_exact_ending_counts",
-                   {{L"keyloom.dll", kFile}, {L"Keyloom.dll.bak", kFile}, {L"Keyloom.DLL", kFile},
-                    {L"MyKeyloom.dll", kFile}},
-                   {}, 0, kErrorNoMoreFiles, L"MyKeyloom.dll"},
-        LookupCase{"a_folder_of_that_name_is_passed_over", {{L"Keyloom.dll", kFolder}, {L"OldKeyloom.dll", kFile}},
-                   {}, 0, kErrorNoMoreFiles, L"OldKeyloom.dll"},
+        LookupCase{"listing_order_decides",
+                   {{L"BKeyloom.dll", kFile}, {L"AKeyloom.dll", kFile}},
+                   {},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"BKeyloom.dll"},
+        LookupCase{
+            "only_the_exact_ending_counts",
+            {{L"keyloom.dll", kFile}, {L"Keyloom.dll.bak", kFile}, {L"Keyloom.DLL", kFile}, {L"MyKeyloom.dll", kFile}},
+            {},
+            0,
+            kErrorNoMoreFiles,
+            L"MyKeyloom.dll"},
+        LookupCase{"a_folder_of_that_name_is_passed_over",
+                   {{L"Keyloom.dll", kFolder}, {L"OldKeyloom.dll", kFile}},
+                   {},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"OldKeyloom.dll"},
         LookupCase{"a_link_counts_by_its_target",
                    {{L"AKeyloom.dll", kLink, kSymlinkTag},
                     {L"BKeyloom.dll", kLink, kSymlinkTag},
                     {L"CKeyloom.dll", kLink, kSymlinkTag}},
-                   {{L"BKeyloom.dll", kFolder}, {L"CKeyloom.dll", kFile}}, 0, kErrorNoMoreFiles, L"CKeyloom.dll"},
-        LookupCase{"a_placeholder_is_a_file_here", {{L"Keyloom.dll", kFile | kLink, kPlaceholderTag}}, {}, 0,
-                   kErrorNoMoreFiles, L"Keyloom.dll"},
+                   {{L"BKeyloom.dll", kFolder}, {L"CKeyloom.dll", kFile}},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"CKeyloom.dll"},
+        LookupCase{"a_placeholder_is_a_file_here",
+                   {{L"Keyloom.dll", kFile | kLink, kPlaceholderTag}},
+                   {},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"Keyloom.dll"},
         LookupCase{"none_matches", {{L"readme.txt", kFile}}, {}, 0, kErrorNoMoreFiles, L""},
         // A drive root has no "." entry, so an empty one lists nothing at all.
         LookupCase{"an_empty_drive_root", {}, {}, kErrorFileNotFound, kErrorNoMoreFiles, L""},
-        LookupCase{"a_directory_that_cannot_be_listed", {}, {}, kErrorAccessDenied, kErrorNoMoreFiles, L"",
+        LookupCase{"a_directory_that_cannot_be_listed",
+                   {},
+                   {},
+                   kErrorAccessDenied,
+                   kErrorNoMoreFiles,
+                   L"",
                    kErrorAccessDenied},
-        LookupCase{"a_listing_broken_before_a_match", {{L"readme.txt", kFile}}, {}, 0, kNetworkError, L"",
-                   kNetworkError},
-        LookupCase{"a_listing_broken_after_the_match", {{L"Keyloom.dll", kFile}}, {}, 0, kNetworkError,
-                   L"Keyloom.dll"}),
+        LookupCase{
+            "a_listing_broken_before_a_match", {{L"readme.txt", kFile}}, {}, 0, kNetworkError, L"", kNetworkError},
+        LookupCase{
+            "a_listing_broken_after_the_match", {{L"Keyloom.dll", kFile}}, {}, 0, kNetworkError, L"Keyloom.dll"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <cstdint>
 
 // Values of the system's headers, kept here so that the rule needs none of them.
-inline constexpr uint32_t kAttributeDirectory = 0x10;      // FILE_ATTRIBUTE_DIRECTORY
-inline constexpr uint32_t kAttributeReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
+inline constexpr uint32_t kAttributeDirectory = 0x10;         // FILE_ATTRIBUTE_DIRECTORY
+inline constexpr uint32_t kAttributeReparsePoint = 0x400;     // FILE_ATTRIBUTE_REPARSE_POINT
 inline constexpr uint32_t kTagNameSurrogateBit = 0x20000000;  // IsReparseTagNameSurrogate
 
 enum class ListedAs {

@@ -125,8 +125,7 @@ std::wstring systemPathFor(std::wstring_view path, PathUse use, const FullPathOf
     if (resolved.empty()) return std::wstring(path);
   }
   const std::wstring_view measured = resolved.empty() ? path : std::wstring_view(resolved);
-  const std::size_t length =
-      measured.size() + (use == PathUse::FolderListing ? listingPatternLength(measured) : 0);
+  const std::size_t length = measured.size() + (use == PathUse::FolderListing ? listingPatternLength(measured) : 0);
   if (length <= kClassicPathMax) return std::wstring(path);
   // The long-path form is taken as it stands, so it must be the folded full path.
   if (resolved.empty()) resolved = fullPathOf(path);

@@ -78,8 +78,7 @@ TEST(LongPath, FormForTheSystem) {
       {"relative path that passes once resolved", relative252, PathUse::File, L"\\\\?\\C:\\work\\" + relative252},
       {"drive-relative path", L"D:" + pathOfLength(L"docs", 260), PathUse::File,
        L"\\\\?\\D:\\d\\" + pathOfLength(L"docs", 260)},
-      {"root-relative path", pathOfLength(L"\\docs", 262), PathUse::File,
-       L"\\\\?\\C:" + pathOfLength(L"\\docs", 262)},
+      {"root-relative path", pathOfLength(L"\\docs", 262), PathUse::File, L"\\\\?\\C:" + pathOfLength(L"\\docs", 262)},
       {"UNC path below the limit", unc259, PathUse::File, unc259},
       {"UNC path at the limit", unc260, PathUse::File, L"\\\\?\\UNC\\" + unc260.substr(2)},
       {"already in the long-path form", prefixed, PathUse::File, prefixed},
@@ -91,8 +90,7 @@ TEST(LongPath, FormForTheSystem) {
       {"empty path", L"", PathUse::File, L""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(systemPathFor(c.path, c.use, [](std::wstring_view p) { return fakeFullPath(p); }), c.expected)
-        << c.what;
+    EXPECT_EQ(systemPathFor(c.path, c.use, [](std::wstring_view p) { return fakeFullPath(p); }), c.expected) << c.what;
   }
 }
 
@@ -118,12 +116,9 @@ TEST(LongPath, NamesEndingInADotOrASpaceAreKeptExactlyInTheLongForm) {
       {"folder name ending in a dot", L"D:\\victim\\dir.\\report.txt", PathUse::File,
        L"\\\\?\\D:\\victim\\dir.\\report.txt"},
       {"file name ending in a dot", L"D:\\victim\\a.locked.", PathUse::File, L"\\\\?\\D:\\victim\\a.locked."},
-      {"name ending in a space", L"D:\\victim\\notes \\a.txt", PathUse::File,
-       L"\\\\?\\D:\\victim\\notes \\a.txt"},
-      {"listing of a folder ending in a dot", L"D:\\victim\\dir.", PathUse::FolderListing,
-       L"\\\\?\\D:\\victim\\dir."},
-      {"trailing separator after it", L"D:\\victim\\dir.\\", PathUse::FolderListing,
-       L"\\\\?\\D:\\victim\\dir."},
+      {"name ending in a space", L"D:\\victim\\notes \\a.txt", PathUse::File, L"\\\\?\\D:\\victim\\notes \\a.txt"},
+      {"listing of a folder ending in a dot", L"D:\\victim\\dir.", PathUse::FolderListing, L"\\\\?\\D:\\victim\\dir."},
+      {"trailing separator after it", L"D:\\victim\\dir.\\", PathUse::FolderListing, L"\\\\?\\D:\\victim\\dir."},
       {"three dots are a name", L"D:\\victim\\...\\a", PathUse::File, L"\\\\?\\D:\\victim\\...\\a"},
       {"dot-dot folded beside such a name", L"D:\\victim\\x\\..\\.\\dir.\\a", PathUse::File,
        L"\\\\?\\D:\\victim\\dir.\\a"},

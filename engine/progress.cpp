@@ -31,8 +31,9 @@ void Decryptor::progressLoop() {
 
 void Decryptor::requestStop() {
   if (!run.stop()) return;
-  writeLine("The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...",
-            Info);
+  writeLine(
+      "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...",
+      Info);
 }
 
 void Decryptor::windowClosed(const std::function<void()>& whileWaiting) {

@@ -15,7 +15,7 @@ struct RunReport {
   std::string finalMessage;
   TextEncoding encoding = TextEncoding::Ansi;  // of finalMessage
   bool showLogPath = false;
-  bool success = false;  // success step, otherwise the failure step
+  bool success = false;            // success step, otherwise the failure step
   bool pageMayBeTheCause = false;  // each page call is tried on its own
 };
 

@@ -17,7 +17,8 @@ TEST(RunReport, OutcomeTable) {
       {NotEncrypted, 0, 0, "Scan finished, no encrypted files have been found!", false, true},
       {Decrypted, 12, 0, "The threat is gone!", false, true},
       {NoDiskSpace, 4, 1, "The recovery process has been stopped due to insufficient disk space.", true, false},
-      {Failed, 3, 2, "The recovery process has failed for some files. Only 3 from 5 files were decrypted.", true, false},
+      {Failed, 3, 2, "The recovery process has failed for some files. Only 3 from 5 files were decrypted.", true,
+       false},
       {Failed, 0, 7, "Your files couldn't be decrypted", true, false},
   };
   for (const auto& c : cases) {

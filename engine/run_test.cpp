@@ -78,7 +78,7 @@ class FakePage : public RunPage {
  public:
   std::wstring encryptedPath;
   std::vector<OptionChoice> options;
-  std::string failing;  // the page function whose script rejects every call
+  std::string failing;   // the page function whose script rejects every call
   std::string closesOn;  // the page function during whose call the window goes away
   std::atomic<bool> gone{false};
 
@@ -102,9 +102,7 @@ class FakePage : public RunPage {
   void disableWholeScan() override { record("disableWholeScan"); }
   void disableOverwrite() override { record("disableOverwrite"); }
   void disableAdvancedOptions() override { record("disableAdvancedOptions"); }
-  void addOptions(const std::vector<ToolOption>& list) override {
-    record("addOptions " + std::to_string(list.size()));
-  }
+  void addOptions(const std::vector<ToolOption>& list) override { record("addOptions " + std::to_string(list.size())); }
   void setRansomwareName(const char* name) override { record(std::string("setRansomwareName ") + (name ? name : "")); }
   void setToolDescription(const char* text) override {
     record(std::string("setToolDescription ") + (text ? text : ""));
@@ -247,9 +245,9 @@ class FakeWalk : public EntryWalk {
 class FakeMachine : public RunPlatform {
  public:
   std::map<std::wstring, std::vector<WalkEntry>> trees;  // by root
-  std::map<std::wstring, WalkBreak> breaks;               // by root; roots not named list to their end
+  std::map<std::wstring, WalkBreak> breaks;              // by root; roots not named list to their end
   std::map<wchar_t, unsigned> driveTypes;                // letters not named have no root
-  std::map<std::wstring, uint32_t> openErrors;            // roots that cannot be opened, with the error
+  std::map<std::wstring, uint32_t> openErrors;           // roots that cannot be opened, with the error
   Lines walked, removed;
 
   // A folder of regular files, with the library's answer for each.
@@ -380,12 +378,24 @@ TEST_F(Run, OutcomeTable) {
       {"nothing encrypted", {0, 0}, "Scan finished, no encrypted files have been found!", false, true, 2},
       {"empty folder", {}, "Scan finished, no encrypted files have been found!", false, true, 0},
       {"decrypted", {1, 0, 1}, "The threat is gone!", false, true, 3},
-      {"disk full ends the root", {1, 2, 1}, "The recovery process has been stopped due to insufficient disk space.",
-       true, false, 2},
-      {"some failed", {1, 3, 1, 3, 0},
-       "The recovery process has failed for some files. Only 2 from 4 files were decrypted.", true, false, 5},
-      {"failure outranks a later full disk", {3, 1, 2, 1},
-       "The recovery process has failed for some files. Only 1 from 3 files were decrypted.", true, false, 3},
+      {"disk full ends the root",
+       {1, 2, 1},
+       "The recovery process has been stopped due to insufficient disk space.",
+       true,
+       false,
+       2},
+      {"some failed",
+       {1, 3, 1, 3, 0},
+       "The recovery process has failed for some files. Only 2 from 4 files were decrypted.",
+       true,
+       false,
+       5},
+      {"failure outranks a later full disk",
+       {3, 1, 2, 1},
+       "The recovery process has failed for some files. Only 1 from 3 files were decrypted.",
+       true,
+       false,
+       3},
       {"all failed", {3, 0, 3}, "Your files couldn't be decrypted", true, false, 3},
   };
   for (const auto& c : cases) {
@@ -430,7 +440,7 @@ TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
 }
 
 TEST_F(Run, WholeSystemScansEligibleDrivesInLetterOrderAndAFullDiskEndsOnlyItsRoot) {
-  machine.driveTypes = {{L'A', DriveFixed}, {L'C', DriveFixed},  {L'D', DriveCdRom},  {L'E', DriveRemovable},
+  machine.driveTypes = {{L'A', DriveFixed},   {L'C', DriveFixed},  {L'D', DriveCdRom},  {L'E', DriveRemovable},
                         {L'F', DriveUnknown}, {L'H', DriveRemote}, {L'Y', DriveRamDisk}};
   for (const wchar_t* root : {L"\\\\?\\H:\\", L"\\\\?\\Y:\\"}) machine.folder(root, {});
   machine.folder(L"\\\\?\\C:\\", {2, 1});
@@ -637,28 +647,36 @@ TEST_F(Run, EveryOtherEndGoesThroughTheSameReport) {
     const char* name;
     std::string failing;  // the page function that the script rejects
     std::wstring scanPath;
-    Lines info;            // the last Info lines
-    Lines pageCalls;       // every call but the counters
+    Lines info;       // the last Info lines
+    Lines pageCalls;  // every call but the counters
     bool finished;
   } cases[] = {
-      {"settings unreadable", "getEncryptedPath", kFolder,
+      {"settings unreadable",
+       "getEncryptedPath",
+       kFolder,
        {kEnded, "The decryption process has failed because of an unexpected error."},
        {"getEncryptedPath", "setFinalMessage ansi The decryption process has failed because of an unexpected error.",
         "setLogPath", "showFinalStep failure"},
        false},
-      {"final message rejected", "setFinalMessage", kFolder,
+      {"final message rejected",
+       "setFinalMessage",
+       kFolder,
        {kEnded, "The threat is gone!", kEnded, "The decryption process has failed because of an unexpected error."},
        {"getEncryptedPath", "getTestPath", "getOptions", "setFinalMessage ansi The threat is gone!",
         "setFinalMessage ansi The decryption process has failed because of an unexpected error.", "setLogPath",
         "showFinalStep failure"},
        true},
-      {"progress rejected", "setProgressInfo", kFolder,
+      {"progress rejected",
+       "setProgressInfo",
+       kFolder,
        {kEnded, "The decryption process was ended because its progress could not be shown."},
        {"getEncryptedPath", "getTestPath", "getOptions",
         "setFinalMessage ansi The decryption process was ended because its progress could not be shown.", "setLogPath",
         "showFinalStep failure"},
        true},
-      {"nothing to scan", "", L"",
+      {"nothing to scan",
+       "",
+       L"",
        {kEnded, "No folder to scan was given and the scan of the entire system was not chosen."},
        {"getEncryptedPath", "getTestPath", "getOptions",
         "setFinalMessage ansi No folder to scan was given and the scan of the entire system was not chosen.",
@@ -729,15 +747,20 @@ TEST_F(Run, AStopAskedForWhileTheLibraryStartsIsKept) {
   const struct {
     const char* name;
     bool initSucceeds;
-    Lines calls;      // of the library
-    Lines endCalls;   // of the page
-    Lines lastInfo;   // the last Info lines
+    Lines calls;     // of the library
+    Lines endCalls;  // of the page
+    Lines lastInfo;  // the last Info lines
   } cases[] = {
-      {"Init succeeds: nothing is offered, the run ends as after any stop", true, {"Init", "Finish"},
+      {"Init succeeds: nothing is offered, the run ends as after any stop",
+       true,
+       {"Init", "Finish"},
        {"setFinalMessage ansi Scan finished, no encrypted files have been found!", "showFinalStep success"},
        {kStopLine, kEnded, "Scan finished, no encrypted files have been found!"}},
-      {"Init fails: its failure is shown", false, {"Init"},
-       {"setFinalMessage utf8 No key", "setLogPath", "showFinalStep failure"}, {kStopLine}},
+      {"Init fails: its failure is shown",
+       false,
+       {"Init"},
+       {"setFinalMessage utf8 No key", "setLogPath", "showFinalStep failure"},
+       {kStopLine}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -16,9 +16,7 @@ class SystemPlatform : public RunPlatform {
   // asks them first, answer "not found" on Windows for any path holding "?", as the long-path form does.
   void removeFile(const std::wstring& path) override { DeleteFileW(path.c_str()); }
   std::wstring fullPathOf(std::wstring_view path) override { return systemFullPathOf(path); }
-  std::string systemMessage(uint32_t code) override {
-    return std::system_category().message(static_cast<int>(code));
-  }
+  std::string systemMessage(uint32_t code) override { return std::system_category().message(static_cast<int>(code)); }
 };
 
 }  // namespace

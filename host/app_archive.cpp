@@ -11,9 +11,7 @@ namespace {
 void* held = nullptr;  // touched on the UI thread only
 }
 
-std::span<const uint8_t> embedded_bytes() {
-  return {ui_archive, ui_archive_size};
-}
+std::span<const uint8_t> embedded_bytes() { return {ui_archive, ui_archive_size}; }
 
 void open(std::span<const uint8_t> bytes) {
   if (held) sciter::api().SciterCloseArchive(held);

@@ -36,9 +36,7 @@ class iasset : public som_asset_t {
   static long thunk_get_interface(som_asset_t* thing, const char* name, void** out) {
     return from_header(thing)->asset_get_interface(name, out);
   }
-  static som_passport_t* thunk_get_passport(som_asset_t* thing) {
-    return from_header(thing)->asset_get_passport();
-  }
+  static som_passport_t* thunk_get_passport(som_asset_t* thing) { return from_header(thing)->asset_get_passport(); }
   static inline som_asset_class_t class_table = {&thunk_add_ref, &thunk_release, &thunk_get_interface,
                                                  &thunk_get_passport};
 };

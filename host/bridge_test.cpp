@@ -14,7 +14,6 @@ namespace {
 
 using sciter::value;
 
-
 class Bridge : public testing::Test {
  protected:
   void SetUp() override { test_engine::prepare(); }
@@ -39,7 +38,10 @@ INSTANTIATE_TEST_SUITE_P(Table, Utf8ToPage,
                          testing::Values(Utf8Case{"bom_first", "\xEF\xBB\xBFhello", L"hello"},
                                          Utf8Case{"bom_later", "a\xEF\xBB\xBF", L"a\uFEFF"},
                                          Utf8Case{"lone_c3_at_end", "caf\xC3", L"caf?"},
-                                         Utf8Case{"stray_continuation", "a\x80" "bc", L"a?bc"},
+                                         Utf8Case{"stray_continuation",
+                                                  "a\x80"
+                                                  "bc",
+                                                  L"a?bc"},
                                          Utf8Case{"emoji", "\xF0\x9F\x98\x80", L"\xD83D\xDE00"},
                                          Utf8Case{"markup_kept", "1 files<br/>0", L"1 files<br/>0"}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -50,7 +52,9 @@ TEST_F(Bridge, AnsiConversions) {
   EXPECT_TRUE(sciter::value_from_ansi(nullptr).is_string());
   EXPECT_EQ(sciter::wide_from_ansi(nullptr), L"");
   // Text outside the ANSI code page: characters it cannot hold become its replacement character.
-  EXPECT_EQ(sciter::ansi_from_wide(L"a\x4E2D" L"b"), "a?b");
+  EXPECT_EQ(sciter::ansi_from_wide(L"a\x4E2D"
+                                   L"b"),
+            "a?b");
   EXPECT_EQ(sciter::ansi_from_wide(L""), "");
 }
 
@@ -111,7 +115,8 @@ TEST_F(PageCalls, ScriptErrorBecomesRuntimeErrorInAnsi) {
 }
 
 TEST_F(PageCalls, ArgumentsReachThePage) {
-  sciter::call_page_function(window_->get(), "setProgressInfo", {sciter::value_from_utf8("3 files"), value::from_bool(false)});
+  sciter::call_page_function(window_->get(), "setProgressInfo",
+                             {sciter::value_from_utf8("3 files"), value::from_bool(false)});
   const auto journal = test_engine::journal();
   const test_engine::Entry* call = nullptr;
   for (const auto& e : journal)
@@ -142,13 +147,15 @@ TEST_P(NativeMethod, ResultForThePage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, NativeMethod,
-    testing::Values(MethodCase{"returns", [] {}, false, L""},
-                    MethodCase{"runtime_error", [] { throw std::runtime_error("no thread"); }, true, L"no thread"},
-                    MethodCase{"system_error",
-                               [] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "start"); },
-                               true,
-                               sciter::wide_from_ansi(std::system_error(std::make_error_code(
-                                   std::errc::resource_unavailable_try_again), "start").what())}),
+    testing::Values(
+        MethodCase{"returns", [] {}, false, L""},
+        MethodCase{"runtime_error", [] { throw std::runtime_error("no thread"); }, true, L"no thread"},
+        MethodCase{
+            "system_error",
+            [] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "start"); },
+            true,
+            sciter::wide_from_ansi(
+                std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "start").what())}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Bridge, OtherExceptionsAreNotTurnedIntoValues) {

@@ -22,8 +22,7 @@ class debug_output {
   void put_formatted(const char* format, ...);
 
  private:
-  static void SCAPI sink(void* param, abi::UINT subsystem, abi::UINT severity, const wchar_t* text,
-                         abi::UINT length);
+  static void SCAPI sink(void* param, abi::UINT subsystem, abi::UINT severity, const wchar_t* text, abi::UINT length);
 };
 
 // Writes to a console window that it allocates on first output.

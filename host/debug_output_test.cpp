@@ -41,15 +41,15 @@ TEST_P(EngineMessage, PrefixesThenText) {
   EXPECT_EQ(capture.printed, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EngineMessage,
-    testing::Values(MessageCase{"warning_script", 3, 1, L"bad call\n", "warning:script: bad call\n"},
-                    MessageCase{"info_dom", 0, 0, L"x", "info:DOM: x"},
-                    MessageCase{"error_css", 2, 2, L"y", "error:css: y"},
-                    MessageCase{"csss", 1, 0, L"z", "info:csss!: z"},
-                    MessageCase{"unknown_severity", 0, 5, L"t", "DOM: t"},
-                    MessageCase{"unknown_both", 9, 9, L"t", "t"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, EngineMessage,
+                         testing::Values(MessageCase{"warning_script", 3, 1, L"bad call\n",
+                                                     "warning:script: bad call\n"},
+                                         MessageCase{"info_dom", 0, 0, L"x", "info:DOM: x"},
+                                         MessageCase{"error_css", 2, 2, L"y", "error:css: y"},
+                                         MessageCase{"csss", 1, 0, L"z", "info:csss!: z"},
+                                         MessageCase{"unknown_severity", 0, 5, L"t", "DOM: t"},
+                                         MessageCase{"unknown_both", 9, 9, L"t", "t"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EngineMessageText, DroppedWhenNotEndingWhereTheLengthSays) {
   test_engine::prepare();

@@ -33,9 +33,8 @@ class LoadData : public testing::TestWithParam<Case> {
  protected:
   static void SetUpTestSuite() {
     test_engine::prepare();
-    static const std::vector<uint8_t> archive =
-        uiarchive::pack_archive({{"html/main.html", {kMainPage.begin(), kMainPage.end()}},
-                                 {"x", {kItemX.begin(), kItemX.end()}}});
+    static const std::vector<uint8_t> archive = uiarchive::pack_archive(
+        {{"html/main.html", {kMainPage.begin(), kMainPage.end()}}, {"x", {kItemX.begin(), kItemX.end()}}});
     app_archive::open(archive);
     window_ = new sciter::om::hasset<frame>(frame::create_main());
     ASSERT_NE((*window_)->handle(), nullptr);
@@ -69,8 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"res_res", L"res:res:page.htm", 0, resource_bytes(L"page", MAKEINTRESOURCEW(23))},
                     Case{"res_page", L"res:page.htm", 0, resource_bytes(L"page", MAKEINTRESOURCEW(23))},
                     Case{"res_png", L"res:logo.png", 0, resource_bytes(L"logo", L"PNG")},
-                    Case{"missing_resource", L"res:nothing.htm", 1, ""},
-                    Case{"bare_res", L"res:", 1, ""},
+                    Case{"missing_resource", L"res:nothing.htm", 1, ""}, Case{"bare_res", L"res:", 1, ""},
                     Case{"name_too_long", L"res:" + std::wstring(300, L'n') + L".htm", 1, ""},
                     Case{"web", L"https://www.example.com/page.html", 0, ""},
                     Case{"file", L"file:///C:/page.html", 0, ""}),

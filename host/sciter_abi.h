@@ -157,8 +157,7 @@ enum DebugSeverity : UINT { OS_INFO = 0, OS_WARNING = 1, OS_ERROR = 2 };
 using LPSciterHostCallback = UINT(SCAPI*)(SCITER_CALLBACK_NOTIFICATION* notification, void* param);
 using LPElementEventProc = SBOOL(SCAPI*)(void* tag, void* element, UINT group, void* params);
 using SciterWindowDelegate = LRESULT(SCAPI*)(HWND, UINT, WPARAM, LPARAM, void* param, SBOOL* handled);
-using DEBUG_OUTPUT_PROC = void(SCAPI*)(void* param, UINT subsystem, UINT severity, const wchar_t* text,
-                                       UINT length);
+using DEBUG_OUTPUT_PROC = void(SCAPI*)(void* param, UINT subsystem, UINT severity, const wchar_t* text, UINT length);
 
 // Native objects exposed to the page.
 struct som_passport_t;
@@ -205,55 +204,55 @@ struct som_passport_t {
 // The engine's function table. Entry i (i >= 1) is a pointer at i * pointer size; entries this program
 // does not use are kept as untyped slots so the indices stay right.
 struct ISciterAPI {
-  UINT version;                                                                       // 0
-  void* SciterClassName;                                                              // 1
-  void* SciterVersion;                                                                // 2
-  SBOOL(SCAPI* SciterDataReady)(HWND, const wchar_t* uri, const uint8_t* data, UINT length);  // 3
-  void* SciterDataReadyAsync;                                                         // 4
-  void* SciterProc;                                                                   // 5
-  void* SciterProcND;                                                                 // 6
-  SBOOL(SCAPI* SciterLoadFile)(HWND, const wchar_t* url);                             // 7
-  void* SciterLoadHtml;                                                               // 8
-  void(SCAPI* SciterSetCallback)(HWND, LPSciterHostCallback, void* param);            // 9
-  void* unused_10_16[7];                                                              // 10-16
+  UINT version;                                                                                   // 0
+  void* SciterClassName;                                                                          // 1
+  void* SciterVersion;                                                                            // 2
+  SBOOL(SCAPI* SciterDataReady)(HWND, const wchar_t* uri, const uint8_t* data, UINT length);      // 3
+  void* SciterDataReadyAsync;                                                                     // 4
+  void* SciterProc;                                                                               // 5
+  void* SciterProcND;                                                                             // 6
+  SBOOL(SCAPI* SciterLoadFile)(HWND, const wchar_t* url);                                         // 7
+  void* SciterLoadHtml;                                                                           // 8
+  void(SCAPI* SciterSetCallback)(HWND, LPSciterHostCallback, void* param);                        // 9
+  void* unused_10_16[7];                                                                          // 10-16
   SBOOL(SCAPI* SciterCall)(HWND, const char* name, UINT argc, const VALUE* argv, VALUE* result);  // 17
-  void* unused_18_20[3];                                                              // 18-20
-  SBOOL(SCAPI* SciterSetOption)(HWND, UINT option, UINT_PTR value);                   // 21
-  void* unused_22_30[9];                                                              // 22-30
-  HWND(SCAPI* SciterCreateWindow)(UINT flags, RECT* frame, SciterWindowDelegate delegate,
-                                  void* delegateParam, HWND parent);                 // 31
-  void(SCAPI* SciterSetupDebugOutput)(HWND, void* param, DEBUG_OUTPUT_PROC proc);     // 32
-  void* unused_33_82[50];                                                             // 33-82
+  void* unused_18_20[3];                                                                          // 18-20
+  SBOOL(SCAPI* SciterSetOption)(HWND, UINT option, UINT_PTR value);                               // 21
+  void* unused_22_30[9];                                                                          // 22-30
+  HWND(SCAPI* SciterCreateWindow)
+  (UINT flags, RECT* frame, SciterWindowDelegate delegate, void* delegateParam, HWND parent);  // 31
+  void(SCAPI* SciterSetupDebugOutput)(HWND, void* param, DEBUG_OUTPUT_PROC proc);              // 32
+  void* unused_33_82[50];                                                                      // 33-82
   INT(SCAPI* SciterWindowAttachEventHandler)(HWND, LPElementEventProc proc, void* tag,
-                                             UINT subscription);                     // 83
-  void* unused_84_128[45];                                                            // 84-128
-  UINT(SCAPI* ValueInit)(VALUE*);                                                     // 129
-  UINT(SCAPI* ValueClear)(VALUE*);                                                    // 130
-  void* ValueCompare;                                                                 // 131
-  UINT(SCAPI* ValueCopy)(VALUE* dst, const VALUE* src);                               // 132
-  void* ValueIsolate;                                                                 // 133
-  void* ValueType;                                                                    // 134
-  UINT(SCAPI* ValueStringData)(const VALUE*, const wchar_t** chars, UINT* count);     // 135
+                                             UINT subscription);                          // 83
+  void* unused_84_128[45];                                                                // 84-128
+  UINT(SCAPI* ValueInit)(VALUE*);                                                         // 129
+  UINT(SCAPI* ValueClear)(VALUE*);                                                        // 130
+  void* ValueCompare;                                                                     // 131
+  UINT(SCAPI* ValueCopy)(VALUE* dst, const VALUE* src);                                   // 132
+  void* ValueIsolate;                                                                     // 133
+  void* ValueType;                                                                        // 134
+  UINT(SCAPI* ValueStringData)(const VALUE*, const wchar_t** chars, UINT* count);         // 135
   UINT(SCAPI* ValueStringDataSet)(VALUE*, const wchar_t* chars, UINT count, UINT units);  // 136
-  UINT(SCAPI* ValueIntData)(const VALUE*, INT* out);                                  // 137
-  UINT(SCAPI* ValueIntDataSet)(VALUE*, INT data, UINT type, UINT units);              // 138
-  void* unused_139_144[6];                                                            // 139-144
-  UINT(SCAPI* ValueElementsCount)(const VALUE*, INT* count);                          // 145
-  UINT(SCAPI* ValueNthElementValue)(const VALUE*, INT n, VALUE* out);                 // 146
-  UINT(SCAPI* ValueNthElementValueSet)(VALUE*, INT n, const VALUE* element);          // 147
-  void* ValueNthElementKey;                                                           // 148
-  void* ValueEnumElements;                                                            // 149
-  UINT(SCAPI* ValueSetValueToKey)(VALUE*, const VALUE* key, const VALUE* element);    // 150
-  UINT(SCAPI* ValueGetValueOfKey)(const VALUE*, const VALUE* key, VALUE* out);        // 151
-  UINT(SCAPI* ValueToString)(VALUE*, UINT how);                                       // 152
-  void* unused_153_160[8];                                                            // 153-160
-  void*(SCAPI* SciterOpenArchive)(const uint8_t* data, UINT length);                  // 161
+  UINT(SCAPI* ValueIntData)(const VALUE*, INT* out);                                      // 137
+  UINT(SCAPI* ValueIntDataSet)(VALUE*, INT data, UINT type, UINT units);                  // 138
+  void* unused_139_144[6];                                                                // 139-144
+  UINT(SCAPI* ValueElementsCount)(const VALUE*, INT* count);                              // 145
+  UINT(SCAPI* ValueNthElementValue)(const VALUE*, INT n, VALUE* out);                     // 146
+  UINT(SCAPI* ValueNthElementValueSet)(VALUE*, INT n, const VALUE* element);              // 147
+  void* ValueNthElementKey;                                                               // 148
+  void* ValueEnumElements;                                                                // 149
+  UINT(SCAPI* ValueSetValueToKey)(VALUE*, const VALUE* key, const VALUE* element);        // 150
+  UINT(SCAPI* ValueGetValueOfKey)(const VALUE*, const VALUE* key, VALUE* out);            // 151
+  UINT(SCAPI* ValueToString)(VALUE*, UINT how);                                           // 152
+  void* unused_153_160[8];                                                                // 153-160
+  void*(SCAPI* SciterOpenArchive)(const uint8_t* data, UINT length);                      // 161
   SBOOL(SCAPI* SciterGetArchiveItem)(void* archive, const wchar_t* path, const uint8_t** data,
-                                     UINT* length);                                   // 162
-  SBOOL(SCAPI* SciterCloseArchive)(void* archive);                                    // 163
-  void* unused_164_172[9];                                                            // 164-172
-  som_atom_t(SCAPI* SciterAtomValue)(const char* name);                               // 173
-  void* unused_174_185[12];                                                           // 174-185
+                                     UINT* length);      // 162
+  SBOOL(SCAPI* SciterCloseArchive)(void* archive);       // 163
+  void* unused_164_172[9];                               // 164-172
+  som_atom_t(SCAPI* SciterAtomValue)(const char* name);  // 173
+  void* unused_174_185[12];                              // 174-185
 };
 
 using SciterAPI_ptr = ISciterAPI*(SCAPI*)();

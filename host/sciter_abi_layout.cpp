@@ -6,7 +6,7 @@ namespace sciter::abi {
 constexpr size_t W = sizeof(void*);
 constexpr bool k64 = W == 8;
 
-#define ENTRY_AT(name, index) static_assert(offsetof(ISciterAPI, name) == (index) * W, #name)
+#define ENTRY_AT(name, index) static_assert(offsetof(ISciterAPI, name) == (index)*W, #name)
 ENTRY_AT(SciterDataReady, 3);
 ENTRY_AT(SciterLoadFile, 7);
 ENTRY_AT(SciterSetCallback, 9);

@@ -23,23 +23,23 @@ TEST_P(UrlRouting, RoutesTheWholeUrl) {
 
 const std::u16string kLongName(300, u'n');
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, UrlRouting,
-    testing::Values(Case{"main_page", u"this://app/html/main.html", UrlRoute::ArchiveItem, u"html/main.html", u""},
-                    Case{"extra_slashes", u"this://app///x", UrlRoute::ArchiveItem, u"x", u""},
-                    Case{"res_res", u"res:res:page.htm", UrlRoute::Resource, u"page", u""},
-                    Case{"res_html_any_case", u"res:page.HtMl", UrlRoute::Resource, u"page", u""},
-                    Case{"res_htm", u"res:page.htm", UrlRoute::Resource, u"page", u""},
-                    Case{"res_png", u"res:logo.png", UrlRoute::Resource, u"logo", u"png"},
-                    Case{"res_slashes", u"res://logo.png", UrlRoute::Resource, u"logo", u"png"},
-                    Case{"res_no_dot", u"res:page", UrlRoute::Resource, u"page", u""},
-                    Case{"res_last_dot", u"res:a.b.css", UrlRoute::Resource, u"a.b", u"css"},
-                    Case{"bare_res", u"res:", UrlRoute::Refuse, u"", u""},
-                    Case{"name_too_long", u"res:" + kLongName, UrlRoute::Refuse, u"", u""},
-                    Case{"scheme_case_matters", u"RES:page.htm", UrlRoute::EngineLoads, u"", u""},
-                    Case{"web", u"https://example.com/x", UrlRoute::EngineLoads, u"", u""},
-                    Case{"file", u"file:///C:/x.html", UrlRoute::EngineLoads, u"", u""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, UrlRouting,
+                         testing::Values(Case{"main_page", u"this://app/html/main.html", UrlRoute::ArchiveItem,
+                                              u"html/main.html", u""},
+                                         Case{"extra_slashes", u"this://app///x", UrlRoute::ArchiveItem, u"x", u""},
+                                         Case{"res_res", u"res:res:page.htm", UrlRoute::Resource, u"page", u""},
+                                         Case{"res_html_any_case", u"res:page.HtMl", UrlRoute::Resource, u"page", u""},
+                                         Case{"res_htm", u"res:page.htm", UrlRoute::Resource, u"page", u""},
+                                         Case{"res_png", u"res:logo.png", UrlRoute::Resource, u"logo", u"png"},
+                                         Case{"res_slashes", u"res://logo.png", UrlRoute::Resource, u"logo", u"png"},
+                                         Case{"res_no_dot", u"res:page", UrlRoute::Resource, u"page", u""},
+                                         Case{"res_last_dot", u"res:a.b.css", UrlRoute::Resource, u"a.b", u"css"},
+                                         Case{"bare_res", u"res:", UrlRoute::Refuse, u"", u""},
+                                         Case{"name_too_long", u"res:" + kLongName, UrlRoute::Refuse, u"", u""},
+                                         Case{"scheme_case_matters", u"RES:page.htm", UrlRoute::EngineLoads, u"", u""},
+                                         Case{"web", u"https://example.com/x", UrlRoute::EngineLoads, u"", u""},
+                                         Case{"file", u"file:///C:/x.html", UrlRoute::EngineLoads, u"", u""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UrlRouting, ResourceNameUpToTheBufferFits) {
   EXPECT_EQ(route_url(u"res:" + std::u16string(kMaxResourceName, u'a')).kind, UrlRoute::Resource);

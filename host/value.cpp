@@ -74,9 +74,7 @@ value value::get_item(int32_t index) const {
   return out;
 }
 
-void value::set_item(int32_t index, const value& element) {
-  api().ValueNthElementValueSet(&v_, index, &element.v_);
-}
+void value::set_item(int32_t index, const value& element) { api().ValueNthElementValueSet(&v_, index, &element.v_); }
 
 value value::get_item(const value& key) const {
   value out;
@@ -84,8 +82,6 @@ value value::get_item(const value& key) const {
   return out;
 }
 
-void value::set_item(const value& key, const value& element) {
-  api().ValueSetValueToKey(&v_, &key.v_, &element.v_);
-}
+void value::set_item(const value& key, const value& element) { api().ValueSetValueToKey(&v_, &key.v_, &element.v_); }
 
 }  // namespace sciter

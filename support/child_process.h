@@ -39,7 +39,7 @@ struct ChildEnd {
   bool started = false;
   uint32_t start_error = 0;  // when not started: the system's error code
   uint32_t exit_code = 0;
-  bool timed_out = false;    // ended at the deadline; exit_code is then kEndedAtDeadline
+  bool timed_out = false;  // ended at the deadline; exit_code is then kEndedAtDeadline
 };
 
 // Something to do while the program runs, such as answering a prompt on its console: called with the

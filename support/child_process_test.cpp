@@ -59,8 +59,9 @@ class ChildProcess : public testing::Test {
 
 TEST_F(ChildProcess, TheProgramsCRuntimeReadsEveryArgumentAsGiven) {
   const std::vector<std::wstring> arguments = {
-      L"plain", L"", L"two words", L"C:\\with space\\", L"C:\\folder\\", L"say \"hi\"", L"\"", L"a\\\"b",
-      L"x y\\\\", L"\u0444\u0430\u0439\u043b \u00e9t\u00e9", L"last"};
+      L"plain",      L"",   L"two words", L"C:\\with space\\", L"C:\\folder\\",
+      L"say \"hi\"", L"\"", L"a\\\"b",    L"x y\\\\",          L"\u0444\u0430\u0439\u043b \u00e9t\u00e9",
+      L"last"};
   std::vector<std::wstring> program_arguments = {L"echo"};
   program_arguments.insert(program_arguments.end(), arguments.begin(), arguments.end());
   support::ChildEnd end;

@@ -14,7 +14,7 @@ TEST(Fnv1a64, GivesThePublishedValuesAndTreatsBytesAsUnsigned) {
       {"a", 0xaf63dc4c8601ec8cull, "af63dc4c8601ec8c"},
       {"foobar", 0x85944171f73967e8ull, "85944171f73967e8"},
       {std::string(1, '\0'), 0xaf63bd4c8601b7dfull, "af63bd4c8601b7df"},
-      {"\xff", 0xaf64724c8602eb6eull, "af64724c8602eb6e"},  // a char is signed here: must count as 255
+      {"\xff", 0xaf64724c8602eb6eull, "af64724c8602eb6e"},               // a char is signed here: must count as 255
       {"\xC3\xA9t\xC3\xA9", 0x009a8f0e88b51857ull, "009a8f0e88b51857"},  // leading zeros kept in the text
   };
   for (const auto& c : cases) {

@@ -15,8 +15,8 @@ inline constexpr unsigned kCodePageUtf8 = 65001;
 // The converter: writes the text into out (out_size bytes), or with out_size 0 only says how many bytes it
 // needs; reports in used_default, when given, whether some character had no form and became the code page's
 // default character. Returns the bytes written or needed, 0 when it refuses.
-using Narrower = std::function<int(unsigned code_page, std::wstring_view wide, char* out, int out_size,
-                                   bool* used_default)>;
+using Narrower =
+    std::function<int(unsigned code_page, std::wstring_view wide, char* out, int out_size, bool* used_default)>;
 
 // The text in the code page; empty when the converter refuses. When lossy is given it tells whether some
 // character was lost (replaced). Windows refuses the used-default question for UTF-7 and UTF-8, where the

@@ -43,9 +43,7 @@ std::string utf8_from_wide(std::wstring_view wide) { return to_bytes(CP_UTF8, wi
 
 std::string oem_from_wide(std::wstring_view wide) { return to_bytes(CP_OEMCP, wide); }
 
-std::wstring wide_from_ansi(std::string_view ansi) {
-  return to_wide(CP_THREAD_ACP, ansi.substr(0, ansi.find('\0')));
-}
+std::wstring wide_from_ansi(std::string_view ansi) { return to_wide(CP_THREAD_ACP, ansi.substr(0, ansi.find('\0'))); }
 
 std::string ansi_from_wide(std::wstring_view wide, bool* lossy) {
   return narrow_in(GetACP(), wide, lossy, system_narrower);

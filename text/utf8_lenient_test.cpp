@@ -16,14 +16,10 @@ TEST_P(Utf8Decode, DecodesLeniently) { EXPECT_EQ(text::decode_utf8_lenient(GetPa
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Utf8Decode,
-    testing::Values(Case{"ascii", "abc", u"abc"}, Case{"empty", "", u""},
-                    Case{"two_byte", "caf\xC3\xA9", u"caf\u00E9"},
-                    Case{"three_byte", "\xE2\x82\xAC", u"\u20AC"},
-                    Case{"leading_bom_dropped", "\xEF\xBB\xBFok", u"ok"},
-                    Case{"later_bom_kept", "a\xEF\xBB\xBF", u"a\uFEFF"},
-                    Case{"lone_lead_at_end", "ab\xC3", u"ab?"},
-                    Case{"stray_continuation", "a\x80z", u"a?z"},
-                    Case{"invalid_lead_byte", "a\xFFz", u"a?z"},
+    testing::Values(Case{"ascii", "abc", u"abc"}, Case{"empty", "", u""}, Case{"two_byte", "caf\xC3\xA9", u"caf\u00E9"},
+                    Case{"three_byte", "\xE2\x82\xAC", u"\u20AC"}, Case{"leading_bom_dropped", "\xEF\xBB\xBFok", u"ok"},
+                    Case{"later_bom_kept", "a\xEF\xBB\xBF", u"a\uFEFF"}, Case{"lone_lead_at_end", "ab\xC3", u"ab?"},
+                    Case{"stray_continuation", "a\x80z", u"a?z"}, Case{"invalid_lead_byte", "a\xFFz", u"a?z"},
                     Case{"astral_as_surrogates", "\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
                     Case{"cut_four_byte", "x\xF0\x9F\x98", u"x?"},
                     Case{"stops_at_zero", std::string("ab\0cd", 5), u"ab"},

@@ -11,9 +11,9 @@
 namespace keyloom_check {
 
 struct ForeignFile {
-  std::string id;      // check id, "foreign-..."
-  std::string what;    // in words, for the report
-  std::wstring name;   // file name in its own folder
+  std::string id;     // check id, "foreign-..."
+  std::string what;   // in words, for the report
+  std::wstring name;  // file name in its own folder
   std::string content;
   bool readOnly = false;
 };

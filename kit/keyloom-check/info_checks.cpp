@@ -11,7 +11,9 @@
 namespace keyloom_check {
 namespace {
 
-Row row(const char* id, Status status, std::string detail) { return Row{id, rules::title(id), status, std::move(detail)}; }
+Row row(const char* id, Status status, std::string detail) {
+  return Row{id, rules::title(id), status, std::move(detail)};
+}
 
 std::string join(const std::vector<std::string>& parts) {
   std::string text;
@@ -68,7 +70,8 @@ Row checkInfoTexts(const ToolInfo& info) {
   for (size_t i = 0; i < info.options.size(); ++i) {
     judge(info.options[i].name, fmt::format("the name of option {} (id {})", i + 1, info.options[i].id));
     if (!info.options[i].description) {
-      problems.push_back(fmt::format("the description of option {} (id {}) is a null pointer", i + 1, info.options[i].id));
+      problems.push_back(
+          fmt::format("the description of option {} (id {}) is a null pointer", i + 1, info.options[i].id));
     }
   }
   if (!problems.empty()) {
@@ -93,8 +96,9 @@ Row checkOptionIds(const ToolInfo& info) {
     if (!seen.insert(option.id).second) problems.push_back(fmt::format("id {} is used twice", option.id));
   }
   if (!problems.empty()) {
-    return row(rules::kOptionIds, Status::Failed,
-               join(problems) + "; the tool tells options apart by id alone, so a shared id changes what the user chose");
+    return row(
+        rules::kOptionIds, Status::Failed,
+        join(problems) + "; the tool tells options apart by id alone, so a shared id changes what the user chose");
   }
   return row(rules::kOptionIds, Status::Passed, "");
 }

@@ -39,8 +39,8 @@ Report check(const Sandbox& box, const std::vector<std::wstring>& args, const fs
   const fs::path temp = fs::temp_directory_path();
   SetEnvironmentVariableW(L"TMP", box.temp_dir().c_str());
   SetEnvironmentVariableW(L"TEMP", box.temp_dir().c_str());
-  const auto run = harness::run_program_output(program.wstring(), args,
-                                               working_directory.empty() ? box.root() : working_directory);
+  const auto run =
+      harness::run_program_output(program.wstring(), args, working_directory.empty() ? box.root() : working_directory);
   SetEnvironmentVariableW(L"TMP", temp.c_str());
   SetEnvironmentVariableW(L"TEMP", temp.c_str());
   Report report{run.exit_code, run.output, {}};
@@ -76,10 +76,10 @@ void makeDemoSamples(const Sandbox& box, const fs::path& samples, const fs::path
       {"empty.dat", ""},
   };
   for (const auto& [name, content] : files) harness::write_file(victim / name, content);
-  ASSERT_EQ(harness::run_program(L"demo_encrypt.exe",
-                                 {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"},
-                                 box.files_dir()),
-            0u);
+  ASSERT_EQ(
+      harness::run_program(L"demo_encrypt.exe",
+                           {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"}, box.files_dir()),
+      0u);
   for (const auto& [name, content] : files) {
     const fs::path sample = samples / fs::path(name).stem();
     fs::create_directories(sample / "encrypted");
@@ -193,11 +193,11 @@ TEST_P(KeyloomCheckLoading, TheLibrarysOwnDllComesFromItsFolderOnly) {
   removeKeptWorkFolders(box);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Dependency, KeyloomCheckLoading,
-    testing::Values(DependencyCase{"beside_the_library", true, true, "Dependent family"},
-                    DependencyCase{"only_in_the_working_directory", false, false, "the library cannot be loaded"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Dependency, KeyloomCheckLoading,
+                         testing::Values(DependencyCase{"beside_the_library", true, true, "Dependent family"},
+                                         DependencyCase{"only_in_the_working_directory", false, false,
+                                                        "the library cannot be loaded"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // One rule broken at a time by the test library's configuration.
 struct Misbehaviour {
@@ -236,10 +236,16 @@ TEST_P(KeyloomCheckFaults, TheBrokenRuleIsNamed) {
 
 #if defined(__i386__)
 // Each module has its own unwinder here: the exception cannot reach the checker and ends its session.
-const Misbehaviour kThrows{"throws", "throw=notes.txt\n", {"foreign-text", "no-exceptions"},
-                           "as it does when an exception leaves the library in a 32-bit build", false, true};
+const Misbehaviour kThrows{"throws",
+                           "throw=notes.txt\n",
+                           {"foreign-text", "no-exceptions"},
+                           "as it does when an exception leaves the library in a 32-bit build",
+                           false,
+                           true};
 #else
-const Misbehaviour kThrows{"throws", "throw=notes.txt\n", {"no-exceptions"},
+const Misbehaviour kThrows{"throws",
+                           "throw=notes.txt\n",
+                           {"no-exceptions"},
                            "DecryptSingleFile (notes.txt) let an exception (test library failure) escape"};
 #endif
 
@@ -250,32 +256,55 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Misbehaviour{"well_behaved", "", {}, "0 failed"},
         Misbehaviour{"restores_its_sample", kRestoresDoc, {}, "clean copy written as doc.enc.restored", true},
-        Misbehaviour{"decrypted_for_a_foreign_file", "result=notes.txt,1\n", {"foreign-text"},
+        Misbehaviour{"decrypted_for_a_foreign_file",
+                     "result=notes.txt,1\n",
+                     {"foreign-text"},
                      "notes.txt (plain text): answered Decrypted, after which the tool deletes the file"},
-        Misbehaviour{"deletes_a_foreign_file", "alter=random.bin,delete\n", {"foreign-random"}, "random.bin was deleted"},
-        Misbehaviour{"overwrites_a_foreign_file", "alter=empty.dat,overwrite\n", {"foreign-empty"},
-                     "empty.dat was changed"},
-        Misbehaviour{"deletes_the_encrypted_sample", kRestoresDoc + "alter=doc.enc,delete\n", {"sample-doc"},
-                     "the encrypted file is gone", true},
-        Misbehaviour{"overwrites_the_encrypted_sample", kRestoresDoc + "alter=doc.enc,overwrite\n", {"sample-doc"},
-                     "the encrypted file was changed", true},
+        Misbehaviour{
+            "deletes_a_foreign_file", "alter=random.bin,delete\n", {"foreign-random"}, "random.bin was deleted"},
+        Misbehaviour{
+            "overwrites_a_foreign_file", "alter=empty.dat,overwrite\n", {"foreign-empty"}, "empty.dat was changed"},
+        Misbehaviour{"deletes_the_encrypted_sample",
+                     kRestoresDoc + "alter=doc.enc,delete\n",
+                     {"sample-doc"},
+                     "the encrypted file is gone",
+                     true},
+        Misbehaviour{"overwrites_the_encrypted_sample",
+                     kRestoresDoc + "alter=doc.enc,overwrite\n",
+                     {"sample-doc"},
+                     "the encrypted file was changed",
+                     true},
         kThrows,
-        Misbehaviour{"uses_init_params_after_init", "useInitParams=notes.txt\n", {"foreign-text", "init-params-kept"},
+        Misbehaviour{"uses_init_params_after_init",
+                     "useInitParams=notes.txt\n",
+                     {"foreign-text", "init-params-kept"},
                      "the library read the InitParams record after Init had returned (while checking foreign-text)",
-                     false, true},
-        Misbehaviour{"logs_after_finish", "finishLog=50,still logging\n", {"no-log-after-finish"},
+                     false,
+                     true},
+        Misbehaviour{"logs_after_finish",
+                     "finishLog=50,still logging\n",
+                     {"no-log-after-finish"},
                      "1 line(s) after Finish returned, the first \"still logging\""},
-        Misbehaviour{"reuses_option_id_2", "option=2,0,Scan it all,Takes the tool's id\n", {"option-ids"},
+        Misbehaviour{"reuses_option_id_2",
+                     "option=2,0,Scan it all,Takes the tool's id\n",
+                     {"option-ids"},
                      "id 2 belongs to the tool's own option"},
-        Misbehaviour{"returns_an_out_of_range_result", "result=random.bin,7\n", {"result-range"},
-                     "returned 7 for random.bin"},
+        Misbehaviour{
+            "returns_an_out_of_range_result", "result=random.bin,7\n", {"result-range"}, "returned 7 for random.bin"},
         // Warned of, never failed: under Wine std::filesystem finds every file, so each check passes.
-        Misbehaviour{"asks_std_filesystem_about_its_paths", "askFilesystem=*\n", {},
+        Misbehaviour{"asks_std_filesystem_about_its_paths",
+                     "askFilesystem=*\n",
+                     {},
                      "the library imports _wstat64 from msvcrt.dll, through which std::filesystem's queries go"},
-        Misbehaviour{"accepts_a_missing_test_folder", "flags=scan,test,backup,overwrite,whole\n",
-                     {"init-missing-test-folder"}, "Init accepted a test folder that does not exist"},
-        Misbehaviour{"error_text_not_utf8", "flags=scan,test\ninit=fail:Schl\xfc" "ssel fehlt\n",
-                     {"init-missing-test-folder", "init-valid"}, "the error text \"Schl\\xfcssel fehlt\" is not valid UTF-8"}),
+        Misbehaviour{"accepts_a_missing_test_folder",
+                     "flags=scan,test,backup,overwrite,whole\n",
+                     {"init-missing-test-folder"},
+                     "Init accepted a test folder that does not exist"},
+        Misbehaviour{"error_text_not_utf8",
+                     "flags=scan,test\ninit=fail:Schl\xfc"
+                     "ssel fehlt\n",
+                     {"init-missing-test-folder", "init-valid"},
+                     "the error text \"Schl\\xfcssel fehlt\" is not valid UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

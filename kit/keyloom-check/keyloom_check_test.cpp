@@ -167,8 +167,8 @@ TEST_F(FakeLibrarySession, AWellBehavedLibraryPassesEveryCheck) {
   EXPECT_TRUE(failed(info).empty()) << protocol::rowLine(info.front());
   EXPECT_TRUE(failed(foreign).empty());
   EXPECT_EQ(find(info, rules::kInitMissingTestFolder).status, Status::Skipped) << "the fake asks for no test folder";
-  for (const char* id : {"foreign-random", "foreign-empty", "foreign-text", "foreign-read-only",
-                         "foreign-unicode-name", rules::kFinishReturns, rules::kNoLogAfterFinish}) {
+  for (const char* id : {"foreign-random", "foreign-empty", "foreign-text", "foreign-read-only", "foreign-unicode-name",
+                         rules::kFinishReturns, rules::kNoLogAfterFinish}) {
     EXPECT_EQ(find(foreign, id).status, Status::Passed) << id;
   }
 }
@@ -182,13 +182,19 @@ TEST_F(FakeLibrarySession, EachFaultFailsItsOwnCheck) {
   } cases[] = {
       {"Decrypted for a text file", {{}, Decrypted, L"notes.txt"}, {"foreign-text"}, "the tool deletes the file"},
       {"NoDiskSpace for random bytes", {{}, NoDiskSpace, L"random.bin"}, {"foreign-random"}, "rest of the drive"},
-      {"deletes the file", {{}, NotEncrypted, L"", FakeBehaviour::DeleteFile, L"random.bin"}, {"foreign-random"},
+      {"deletes the file",
+       {{}, NotEncrypted, L"", FakeBehaviour::DeleteFile, L"random.bin"},
+       {"foreign-random"},
        "random.bin was deleted"},
       {"throws", {{}, NotEncrypted, L"", FakeBehaviour::Throw, L"empty.dat"}, {rules::kNoExceptions}, "fake failure"},
       {"out-of-range result", {{}, 7, L"notes.txt"}, {rules::kResultRange}, "7 for notes.txt"},
-      {"renames itself after Init", {{}, NotEncrypted, L"", FakeBehaviour::RenameAfterInit}, {rules::kTextsStable},
+      {"renames itself after Init",
+       {{}, NotEncrypted, L"", FakeBehaviour::RenameAfterInit},
+       {rules::kTextsStable},
        "after Init: the name changed"},
-      {"logs after Finish", {{}, NotEncrypted, L"", FakeBehaviour::LogAfterFinish}, {rules::kNoLogAfterFinish},
+      {"logs after Finish",
+       {{}, NotEncrypted, L"", FakeBehaviour::LogAfterFinish},
+       {rules::kNoLogAfterFinish},
        "\"still here\""},
   };
   for (const auto& c : cases) {
@@ -287,9 +293,9 @@ TEST(InfoTexts, MissingTextsAreNamed) {
   info.options.push_back({nullptr, nullptr, nullptr, nullptr, false, 10});
   const Row row = checkInfoTexts(info);
   EXPECT_EQ(row.status, Status::Failed);
-  for (const char* part : {"the name is empty", "the description is a null pointer",
-                           "the name of option 1 (id 10) is a null pointer",
-                           "the description of option 1 (id 10) is a null pointer"}) {
+  for (const char* part :
+       {"the name is empty", "the description is a null pointer", "the name of option 1 (id 10) is a null pointer",
+        "the description of option 1 (id 10) is a null pointer"}) {
     EXPECT_NE(row.detail.find(part), std::string::npos) << part << " in " << row.detail;
   }
 }
@@ -307,7 +313,8 @@ TEST(TextsStable, SameContentAtAnotherPlaceCounts) {
 }
 
 TEST(Exports, ADecoratedNameIsPointedOut) {
-  const Row missing = checkExports({true, true, false, true, {"GetInfo", "Init", "_Z17DecryptSingleFilePKNSt10filesystem7__cxx114pathE", "Finish"}});
+  const Row missing = checkExports(
+      {true, true, false, true, {"GetInfo", "Init", "_Z17DecryptSingleFilePKNSt10filesystem7__cxx114pathE", "Finish"}});
   EXPECT_EQ(missing.status, Status::Failed);
   EXPECT_NE(missing.detail.find("DecryptSingleFile is missing, but the library exports _Z17DecryptSingleFile"),
             std::string::npos)
@@ -321,9 +328,8 @@ TEST(Utf8, ValidAndInvalidSequences) {
     const char* text;
     bool valid;
   } cases[] = {
-      {"plain", true},           {"caf\xc3\xa9", true},        {"\xe6\x96\x87", true},
-      {"\xf0\x9f\x94\x91", true}, {"caf\xe9", false},           {"\xc3", false},
-      {"\xc0\xaf", false},       {"\xed\xa0\x80", false},      {"\xf4\x90\x80\x80", false},
+      {"plain", true}, {"caf\xc3\xa9", true}, {"\xe6\x96\x87", true},  {"\xf0\x9f\x94\x91", true},  {"caf\xe9", false},
+      {"\xc3", false}, {"\xc0\xaf", false},   {"\xed\xa0\x80", false}, {"\xf4\x90\x80\x80", false},
   };
   for (const auto& c : cases) EXPECT_EQ(isValidUtf8(c.text), c.valid) << c.text;
   EXPECT_EQ(utf8FromWide(L"\u0444\u6587\U0001F511"), "\xd1\x84\xe6\x96\x87\xf0\x9f\x94\x91");
@@ -363,8 +369,8 @@ TEST(SessionProtocol, AnAbortInsideTheLibraryAlsoFailsNoExceptions) {
 }
 
 TEST(SessionProtocol, AFaultInTheRetiredRecordIsBlamedOnInitParams) {
-  const auto rows = protocol::rowsFromSession("plan\tforeign-text\nplan\tinit-params-kept\nenter\tforeign-text\ncrash\tc0000005\t1\n",
-                                              {false, 0, 0xC0000005});
+  const auto rows = protocol::rowsFromSession(
+      "plan\tforeign-text\nplan\tinit-params-kept\nenter\tforeign-text\ncrash\tc0000005\t1\n", {false, 0, 0xC0000005});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].id, "foreign-text");
   EXPECT_NE(rows[0].detail.find("reading the InitParams record after Init had returned"), std::string::npos);
@@ -456,7 +462,7 @@ std::string makePe(const PeShape& shape) {
   put(coff + 2, 1, 2);  // one section
   put(coff + 16, optionalSize, 2);
   put(optional, shape.wide ? 0x20B : 0x10B, 2);
-  put(optional + (shape.wide ? 108 : 92), 16, 4);         // data directories
+  put(optional + (shape.wide ? 108 : 92), 16, 4);               // data directories
   put(optional + (shape.wide ? 112 : 96) + 8, kSectionRva, 4);  // the import table, directory 1
   put(optional + (shape.wide ? 112 : 96) + 12, static_cast<uint32_t>((shape.imports.size() + 1) * 20), 4);
   const size_t header = optional + optionalSize;
@@ -472,7 +478,8 @@ std::string makePe(const PeShape& shape) {
 std::vector<std::string> importNames(const std::vector<ImportedFunction>& imports) {
   std::vector<std::string> names;
   for (const auto& f : imports) {
-    names.push_back(f.name.empty() ? fmt::format("{}:#{}", f.library, f.ordinal) : fmt::format("{}:{}", f.library, f.name));
+    names.push_back(f.name.empty() ? fmt::format("{}:#{}", f.library, f.ordinal)
+                                   : fmt::format("{}:{}", f.library, f.name));
   }
   return names;
 }
@@ -502,8 +509,8 @@ TEST(PeImports, DamagedFilesAreRefusedWithTheReason) {
   std::string noMz = good, noPe = good, oddMagic = good, lostTable = good;
   noMz[0] = 'X';
   noPe[0x40] = 'X';
-  oddMagic[0x58] = 0x07;                       // the optional header's magic
-  lostTable[0x44 + 20 + 112 + 9] = 0x70;       // the import table's RVA now points past the section
+  oddMagic[0x58] = 0x07;                  // the optional header's magic
+  lostTable[0x44 + 20 + 112 + 9] = 0x70;  // the import table's RVA now points past the section
   const struct {
     const char* name;
     std::string bytes;
@@ -531,28 +538,37 @@ TEST(CrtStatImports, WhichImportsCount) {
     const char* name;
     bool counts;
   } cases[] = {
-      {"msvcrt.dll", "_wstat64", true},         {"MSVCRT.DLL", "_wstat64", true},
-      {"msvcrt.dll", "_wstat", true},           {"msvcrt.dll", "_stat", true},
-      {"msvcrt.dll", "_stati64", true},         {"msvcrt.dll", "_wstati64", true},
-      {"msvcrt.dll", "_stat32", true},          {"msvcrt.dll", "_wstat64i32", true},
-      {"msvcrt.dll", "_stat32i64", true},       {"ucrtbase.dll", "_wstat64", true},
-      {"api-ms-win-crt-filesystem-l1-1-0.dll", "_wstat64", true}, {"msvcr120.dll", "_stat64", true},
-      {"msvcrt.dll", "_fstat64", false},        // a descriptor, not a path
-      {"msvcrt.dll", "_wstat64x", false},       {"msvcrt.dll", "_wstat128", false},
-      {"msvcrt.dll", "stat", false},            {"KERNEL32.dll", "_wstat64", false},
-      {"msvcrt.dll", "_wfindfirst64", false},   {"KERNEL32.dll", "GetFileAttributesW", false},
+      {"msvcrt.dll", "_wstat64", true},
+      {"MSVCRT.DLL", "_wstat64", true},
+      {"msvcrt.dll", "_wstat", true},
+      {"msvcrt.dll", "_stat", true},
+      {"msvcrt.dll", "_stati64", true},
+      {"msvcrt.dll", "_wstati64", true},
+      {"msvcrt.dll", "_stat32", true},
+      {"msvcrt.dll", "_wstat64i32", true},
+      {"msvcrt.dll", "_stat32i64", true},
+      {"ucrtbase.dll", "_wstat64", true},
+      {"api-ms-win-crt-filesystem-l1-1-0.dll", "_wstat64", true},
+      {"msvcr120.dll", "_stat64", true},
+      {"msvcrt.dll", "_fstat64", false},  // a descriptor, not a path
+      {"msvcrt.dll", "_wstat64x", false},
+      {"msvcrt.dll", "_wstat128", false},
+      {"msvcrt.dll", "stat", false},
+      {"KERNEL32.dll", "_wstat64", false},
+      {"msvcrt.dll", "_wfindfirst64", false},
+      {"KERNEL32.dll", "GetFileAttributesW", false},
   };
   for (const auto& c : cases) EXPECT_EQ(isCrtStatImport({c.library, c.name}), c.counts) << c.library << " " << c.name;
 }
 
 TEST(CrtStatImports, AWarningThatNamesTheFunctionsAndTheRisk) {
-  const Row asks = checkCrtStatImports(makePe(
-      {false, {{"KERNEL32.dll", {"DeleteFileW"}}, {"msvcrt.dll", {"_wstat64", "_fstat64", "_wstat"}}}}));
+  const Row asks = checkCrtStatImports(
+      makePe({false, {{"KERNEL32.dll", {"DeleteFileW"}}, {"msvcrt.dll", {"_wstat64", "_fstat64", "_wstat"}}}}));
   EXPECT_EQ(asks.id, rules::kCrtStatImports);
   EXPECT_EQ(asks.status, Status::Warning);
-  for (const char* part : {"imports _wstat64, _wstat from msvcrt.dll",
-                           "\"not found\" for every path in the long-path form", "under Wine they work",
-                           "GetFileAttributesW"}) {
+  for (const char* part :
+       {"imports _wstat64, _wstat from msvcrt.dll", "\"not found\" for every path in the long-path form",
+        "under Wine they work", "GetFileAttributesW"}) {
     EXPECT_NE(asks.detail.find(part), std::string::npos) << part << " in " << asks.detail;
   }
   const Row clean =

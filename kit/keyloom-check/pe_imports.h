@@ -11,8 +11,8 @@
 namespace keyloom_check {
 
 struct ImportedFunction {
-  std::string library;  // the DLL as the file names it, e.g. "msvcrt.dll"
-  std::string name;     // empty for an import by ordinal
+  std::string library;   // the DLL as the file names it, e.g. "msvcrt.dll"
+  std::string name;      // empty for an import by ordinal
   uint32_t ordinal = 0;  // only for an import by ordinal
 };
 

@@ -126,8 +126,9 @@ bool writeFile(const std::wstring& path, const std::string& bytes, bool readOnly
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                                    written == bytes.size());
+  const bool ok =
+      bytes.empty() ||
+      (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
   CloseHandle(file);
   return ok && (!readOnly || SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
 }
@@ -197,8 +198,8 @@ constexpr DWORD kSessionTimeoutSeconds = 300;
 SessionOutput runSessionProcess(const CheckArguments& arguments, SessionKind kind, const std::wstring& sessionFolder) {
   SessionOutput output;
   const std::wstring protocolPath = sessionFolder + L".protocol.txt";
-  std::vector<std::wstring> args = {L"--session", sessionName(kind), L"--library", arguments.library,
-                                    L"--work", sessionFolder, L"--protocol", protocolPath};
+  std::vector<std::wstring> args = {L"--session", sessionName(kind), L"--library",  arguments.library,
+                                    L"--work",    sessionFolder,     L"--protocol", protocolPath};
   if (!arguments.samples.empty()) args.insert(args.end(), {L"--samples", arguments.samples});
   if (!arguments.testPath.empty()) args.insert(args.end(), {L"--test-path", arguments.testPath});
   support::ChildProgram session{ownPath(), args};

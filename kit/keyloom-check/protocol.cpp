@@ -12,7 +12,8 @@ namespace {
 
 // Details come from library texts and paths: keep each record on one line.
 std::string oneLine(std::string text) {
-  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
   return text;
 }
 
@@ -51,13 +52,27 @@ std::string rowLine(const Row& row) {
 std::string describeExceptionCode(uint32_t code) {
   const char* words = "an exception";
   switch (code) {
-    case 0xC0000005u: words = "access violation"; break;
-    case 0xC00000FDu: words = "stack overflow"; break;
-    case 0xC0000094u: words = "integer division by zero"; break;
-    case 0xC000001Du: words = "illegal instruction"; break;
-    case 0xC0000409u: words = "fast fail (stack buffer overrun or abort)"; break;
-    case 0xC0000374u: words = "heap corruption"; break;
-    case 0x80000003u: words = "breakpoint"; break;
+    case 0xC0000005u:
+      words = "access violation";
+      break;
+    case 0xC00000FDu:
+      words = "stack overflow";
+      break;
+    case 0xC0000094u:
+      words = "integer division by zero";
+      break;
+    case 0xC000001Du:
+      words = "illegal instruction";
+      break;
+    case 0xC0000409u:
+      words = "fast fail (stack buffer overrun or abort)";
+      break;
+    case 0xC0000374u:
+      words = "heap corruption";
+      break;
+    case 0x80000003u:
+      words = "breakpoint";
+      break;
   }
   return fmt::format("{} (0x{:08x})", words, code);
 }
@@ -102,9 +117,10 @@ std::vector<Row> rowsFromSession(const std::string& output, const SessionEnd& en
     cause = "the library crashed the checker: " + describeExceptionCode(crashCode);
     if (stale) cause += ", reading the InitParams record after Init had returned";
   } else {
-    cause = fmt::format("the checker's session ended inside the library (exit code 0x{:x}): the library ended the "
-                        "process or aborted",
-                        end.exitCode);
+    cause = fmt::format(
+        "the checker's session ended inside the library (exit code 0x{:x}): the library ended the "
+        "process or aborted",
+        end.exitCode);
   }
   rows.erase(std::remove_if(rows.begin(), rows.end(), [&](const Row& r) { return r.id == culprit; }), rows.end());
   rows.push_back(makeRow(culprit, Status::Failed, cause));

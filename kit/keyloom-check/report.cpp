@@ -9,11 +9,16 @@ namespace keyloom_check {
 
 const char* statusWord(Status status) {
   switch (status) {
-    case Status::Passed: return "passed";
-    case Status::Failed: return "FAILED";
-    case Status::Skipped: return "skipped";
-    case Status::Aborted: return "NOT-RUN";
-    case Status::Warning: return "warning";
+    case Status::Passed:
+      return "passed";
+    case Status::Failed:
+      return "FAILED";
+    case Status::Skipped:
+      return "skipped";
+    case Status::Aborted:
+      return "NOT-RUN";
+    case Status::Warning:
+      return "warning";
   }
   return "?";
 }
@@ -22,11 +27,16 @@ namespace {
 
 int weight(Status status) {
   switch (status) {
-    case Status::Failed: return 4;
-    case Status::Aborted: return 3;
-    case Status::Warning: return 2;
-    case Status::Passed: return 1;
-    case Status::Skipped: return 0;
+    case Status::Failed:
+      return 4;
+    case Status::Aborted:
+      return 3;
+    case Status::Warning:
+      return 2;
+    case Status::Passed:
+      return 1;
+    case Status::Skipped:
+      return 0;
   }
   return 0;
 }
@@ -43,7 +53,8 @@ std::vector<Row> mergeRows(const std::vector<std::vector<Row>>& sessions) {
       } else if (weight(row.status) > weight(same->status)) {
         same->status = row.status;
         same->detail = row.detail;
-      } else if (row.status == same->status && !row.detail.empty() && same->detail.find(row.detail) == std::string::npos) {
+      } else if (row.status == same->status && !row.detail.empty() &&
+                 same->detail.find(row.detail) == std::string::npos) {
         same->detail += same->detail.empty() ? row.detail : "; " + row.detail;
       }
     }
@@ -69,9 +80,8 @@ std::string formatReport(const std::string& heading, const std::vector<Row>& row
 }
 
 int exitCode(const std::vector<Row>& rows) {
-  const bool bad = std::any_of(rows.begin(), rows.end(), [](const Row& r) {
-    return r.status == Status::Failed || r.status == Status::Aborted;
-  });
+  const bool bad = std::any_of(rows.begin(), rows.end(),
+                               [](const Row& r) { return r.status == Status::Failed || r.status == Status::Aborted; });
   return bad || rows.empty() ? 1 : 0;
 }
 

@@ -13,13 +13,15 @@ struct Rule {
 };
 
 constexpr std::array kRules = {
-    Rule{kExports, false, "the four exports GetInfo, Init, DecryptSingleFile and Finish are there, with undecorated names"},
+    Rule{kExports, false,
+         "the four exports GetInfo, Init, DecryptSingleFile and Finish are there, with undecorated names"},
     Rule{kCrtStatImports, false,
          "no C runtime stat function is imported (on Windows they answer \"not found\" for paths in the long-path "
          "form)"},
     Rule{kInfoTexts, false, "GetInfo fills the record: the name, the description and every option's texts are there"},
     Rule{kOptionIds, false, "option ids are unique and none is 0, 1, 2 or 3 (the tool's own)"},
-    Rule{kInitMissingTestFolder, false, "Init refuses a test folder that is required and missing, with a UTF-8 error text"},
+    Rule{kInitMissingTestFolder, false,
+         "Init refuses a test folder that is required and missing, with a UTF-8 error text"},
     Rule{kInitValid, false, "Init succeeds with valid settings"},
     Rule{kInitParamsKept, false, "InitParams is not used after Init returned (the record is gone by then)"},
     Rule{kForeignPrefix, true,

@@ -45,9 +45,9 @@ SampleSet loadSamples(const std::wstring& samplesFolder, const FolderReader& rea
     const std::wstring caseFolder = samplesFolder + L"\\" + entry.name;
     SampleCase sample{std::string(rules::kSamplePrefix) + utf8FromWide(entry.name), entry.name, L"", "", ""};
     std::wstring cleanName;
-    const bool found = onlyFile(caseFolder + L"\\encrypted", entry.name, L"encrypted", reader, sample.encryptedName,
-                                set.problems) &
-                       onlyFile(caseFolder + L"\\clean", entry.name, L"clean", reader, cleanName, set.problems);
+    const bool found =
+        onlyFile(caseFolder + L"\\encrypted", entry.name, L"encrypted", reader, sample.encryptedName, set.problems) &
+        onlyFile(caseFolder + L"\\clean", entry.name, L"clean", reader, cleanName, set.problems);
     if (!found) continue;
     if (!reader.read(caseFolder + L"\\encrypted\\" + sample.encryptedName, sample.encrypted) ||
         !reader.read(caseFolder + L"\\clean\\" + cleanName, sample.clean)) {
@@ -95,8 +95,9 @@ Row judgeSample(const SampleCase& sample, const CallResult& result, const Snapsh
   const auto was = before.find(sample.encryptedName);
   const auto now = after.find(sample.encryptedName);
   if (now == after.end()) {
-    problems.push_back("the encrypted file is gone: only the tool removes it, and only when the user did not choose "
-                       "Backup");
+    problems.push_back(
+        "the encrypted file is gone: only the tool removes it, and only when the user did not choose "
+        "Backup");
   } else if (was != before.end() && !(now->second == was->second)) {
     problems.push_back("the encrypted file was changed: if the clean copy is wrong, the user has nothing left");
   }

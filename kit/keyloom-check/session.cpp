@@ -125,7 +125,8 @@ void Session::runInfo() {
   const Row exports = checkExports(library_.found);
   report(exports);
   if (exports.status != Status::Passed) return;  // the tool would not start with this library
-  plan({rules::kInfoTexts, rules::kOptionIds, rules::kInitMissingTestFolder, rules::kNoExceptions, rules::kTextsStable});
+  plan(
+      {rules::kInfoTexts, rules::kOptionIds, rules::kInitMissingTestFolder, rules::kNoExceptions, rules::kTextsStable});
 
   enter(rules::kInfoTexts);
   const bool returned = getInfo();
@@ -155,8 +156,9 @@ void Session::runInfo() {
         r.detail = "Init did not return normally (see no-exceptions)";
       } else if (accepted) {
         r.status = Status::Failed;
-        r.detail = "Init accepted a test folder that does not exist; a library that needs no test folder leaves "
-                   "testPathEnabled false";
+        r.detail =
+            "Init accepted a test folder that does not exist; a library that needs no test folder leaves "
+            "testPathEnabled false";
         std::string what;
         if (!callGuarded([&] { library_.exports.finish(); }, what)) noteException("Finish", what);  // the tool would
         afterCall("Finish");
@@ -165,7 +167,8 @@ void Session::runInfo() {
         r.detail = "Init refused but gave no error text: the user sees only \"Initialization failed.\"";
       } else if (!isValidUtf8(errorText)) {
         r.status = Status::Failed;
-        r.detail = fmt::format("the error text \"{}\" is not valid UTF-8, and the page reads it as UTF-8", shownText(errorText));
+        r.detail = fmt::format("the error text \"{}\" is not valid UTF-8, and the page reads it as UTF-8",
+                               shownText(errorText));
       } else {
         r.detail = fmt::format("refused with \"{}\"", errorText);
       }
@@ -176,7 +179,8 @@ void Session::runInfo() {
   reportSessionEnd(false);
 }
 
-std::vector<std::string> Session::fileCheckIds(const std::vector<ForeignFile>& foreign, const SampleSet& samples) const {
+std::vector<std::string> Session::fileCheckIds(const std::vector<ForeignFile>& foreign,
+                                               const SampleSet& samples) const {
   std::vector<std::string> ids = {rules::kInitValid, rules::kInitParamsKept};
   for (const ForeignFile& file : foreign) ids.push_back(file.id);
   if (settings_.kind == SessionKind::Samples) {
@@ -260,9 +264,10 @@ void Session::reportSessionEnd(bool initialised) {
              : row(rules::kNoExceptions, Status::Failed,
                    fmt::format("{}; an exception across the boundary can end the tool's run or the tool itself",
                                fmt::join(exceptions_, "; "))));
-  report(textsProblem_.empty() ? row(rules::kTextsStable, Status::Passed, "")
-                               : row(rules::kTextsStable, Status::Failed,
-                                     textsProblem_ + "; the tool reads the record for as long as the library is loaded"));
+  report(textsProblem_.empty()
+             ? row(rules::kTextsStable, Status::Passed, "")
+             : row(rules::kTextsStable, Status::Failed,
+                   textsProblem_ + "; the tool reads the record for as long as the library is loaded"));
 }
 
 void Session::runFiles() {
@@ -320,9 +325,12 @@ void Session::run() {
 
 const wchar_t* sessionName(SessionKind kind) {
   switch (kind) {
-    case SessionKind::Info: return L"info";
-    case SessionKind::Foreign: return L"foreign";
-    case SessionKind::Samples: return L"samples";
+    case SessionKind::Info:
+      return L"info";
+    case SessionKind::Foreign:
+      return L"foreign";
+    case SessionKind::Samples:
+      return L"samples";
   }
   return L"";
 }

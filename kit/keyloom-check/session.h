@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "info_checks.h"
 #include "engine/library_abi.h"
 #include "engine/library_loading.h"
+#include "info_checks.h"
 #include "samples.h"
 #include "snapshot.h"
 
@@ -46,9 +46,9 @@ struct SessionPlatform {
 
 struct SessionSettings {
   SessionKind kind = SessionKind::Info;
-  std::wstring workFolder;     // the session's own, empty folder
-  std::wstring samplesFolder;  // empty: none given
-  std::wstring testPath;       // the author's test folder, handed to a valid Init; empty: none given
+  std::wstring workFolder;                     // the session's own, empty folder
+  std::wstring samplesFolder;                  // empty: none given
+  std::wstring testPath;                       // the author's test folder, handed to a valid Init; empty: none given
   std::chrono::milliseconds lateLogWait{500};  // how long to listen for log lines after Finish returned
 };
 

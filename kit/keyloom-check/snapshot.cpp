@@ -7,9 +7,12 @@ namespace {
 
 const char* kindWord(EntryState::Kind kind) {
   switch (kind) {
-    case EntryState::File: return "file";
-    case EntryState::Folder: return "folder";
-    case EntryState::Link: return "link";
+    case EntryState::File:
+      return "file";
+    case EntryState::Folder:
+      return "folder";
+    case EntryState::Link:
+      return "link";
   }
   return "entry";
 }

@@ -7,16 +7,19 @@
 
 #include "demo_cipher.h"
 #include "engine/library_abi.h"
-#include "text/encodings.h"
 #include "file_io.h"
+#include "text/encodings.h"
 
 namespace {
 
 constexpr uint32_t kVerifyOption = 10;
 
-const ToolOption kVerify{"Verify each decrypted file", nullptr,
-                         "Reads every restored file back and compares it with the decrypted content.", nullptr,
-                         true, kVerifyOption};
+const ToolOption kVerify{"Verify each decrypted file",
+                         nullptr,
+                         "Reads every restored file back and compares it with the decrypted content.",
+                         nullptr,
+                         true,
+                         kVerifyOption};
 
 struct Session {
   demo::Key key{};

@@ -128,8 +128,8 @@ void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& fil
       DeleteFileW(file.c_str());
       break;
     case keyloom_test::AlterRule::Overwrite: {
-      const HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr);
+      const HANDLE out =
+          CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (out == INVALID_HANDLE_VALUE) break;
       const char text[] = "overwritten by the test library";
       DWORD written = 0;

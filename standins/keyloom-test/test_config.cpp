@@ -18,7 +18,9 @@ std::string_view takeField(std::string_view& rest) {
   return field;
 }
 
-int32_t toNumber(std::string_view text) { return static_cast<int32_t>(std::strtol(std::string(text).c_str(), nullptr, 10)); }
+int32_t toNumber(std::string_view text) {
+  return static_cast<int32_t>(std::strtol(std::string(text).c_str(), nullptr, 10));
+}
 
 PatternRule patternRule(std::string_view value) {
   const size_t comma = value.rfind(',');
@@ -84,10 +86,14 @@ Config parseConfig(std::string_view text) {
       const std::string_view action = comma == std::string_view::npos ? "" : value.substr(comma + 1);
       AlterRule rule;
       rule.pattern = value.substr(0, comma == std::string_view::npos ? value.size() : comma);
-      if (action == "copy") rule.action = AlterRule::Copy;
-      else if (action == "delete") rule.action = AlterRule::Delete;
-      else if (action == "overwrite") rule.action = AlterRule::Overwrite;
-      else continue;
+      if (action == "copy")
+        rule.action = AlterRule::Copy;
+      else if (action == "delete")
+        rule.action = AlterRule::Delete;
+      else if (action == "overwrite")
+        rule.action = AlterRule::Overwrite;
+      else
+        continue;
       config.alterations.push_back(rule);
     } else if (key == "useInitParams") {
       config.staleParams.emplace_back(value);

@@ -11,10 +11,18 @@ TEST(TestLibraryConfig, PatternsMatchWholeNames) {
     const char* name;
     bool matches;
   } cases[] = {
-      {"*", "anything.txt", true},       {"*.kyl", "a.kyl", true},       {"*.kyl", "a.kyl.bak", false},
-      {"fail-*", "fail-1.bin", true},    {"fail-*", "nofail-1", false},  {"a?c", "abc", true},
-      {"a?c", "ac", false},              {"*b*", "abc", true},           {"A*", "abc", false},
-      {"exact.txt", "exact.txt", true},  {"exact.txt", "exact.txt2", false}, {"", "", true},
+      {"*", "anything.txt", true},
+      {"*.kyl", "a.kyl", true},
+      {"*.kyl", "a.kyl.bak", false},
+      {"fail-*", "fail-1.bin", true},
+      {"fail-*", "nofail-1", false},
+      {"a?c", "abc", true},
+      {"a?c", "ac", false},
+      {"*b*", "abc", true},
+      {"A*", "abc", false},
+      {"exact.txt", "exact.txt", true},
+      {"exact.txt", "exact.txt2", false},
+      {"", "", true},
   };
   for (const auto& c : cases) EXPECT_EQ(matchesPattern(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
 }

@@ -62,8 +62,7 @@ SBOOL SCAPI SciterSetOption(HWND hwnd, UINT option, UINT_PTR value) {
   return true;
 }
 
-HWND SCAPI SciterCreateWindow(UINT flags, RECT* frame, abi::SciterWindowDelegate delegate, void* param,
-                              HWND parent) {
+HWND SCAPI SciterCreateWindow(UINT flags, RECT* frame, abi::SciterWindowDelegate delegate, void* param, HWND parent) {
   json rect = frame ? json::array({frame->left, frame->top, frame->right, frame->bottom}) : json(nullptr);
   HWND hwnd = create_engine_window(flags, frame, delegate, param, parent);
   journal("SciterCreateWindow", {{"flags", flags},
@@ -79,8 +78,7 @@ void SCAPI SciterSetupDebugOutput(HWND hwnd, void* param, abi::DEBUG_OUTPUT_PROC
   set_debug_sink(param, proc);
 }
 
-abi::INT SCAPI SciterWindowAttachEventHandler(HWND hwnd, abi::LPElementEventProc proc, void* tag,
-                                              UINT subscription) {
+abi::INT SCAPI SciterWindowAttachEventHandler(HWND hwnd, abi::LPElementEventProc proc, void* tag, UINT subscription) {
   journal("SciterWindowAttachEventHandler", {{"window", handle_json(hwnd)}, {"subscription", subscription}});
   std::optional<WindowRecord> record = find_window(hwnd);
   if (!record || !proc) return 1;

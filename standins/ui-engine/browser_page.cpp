@@ -127,7 +127,9 @@ class BrowserPage : public Page {
       const std::wstring url = wide_from_utf8(message.value("url", ""));
       loads_.push_back([this, window, url, id] {
         const std::optional<std::string> data = request_url(window, url);
-        send_message(*relay_, {{"type", "resource"}, {"id", id}, {"ok", data.has_value()},
+        send_message(*relay_, {{"type", "resource"},
+                               {"id", id},
+                               {"ok", data.has_value()},
                                {"data", data ? base64_encode(*data) : std::string()}});
       });
       changed_.notify_all();

@@ -30,8 +30,8 @@ std::optional<std::string> request(HWND window, const WindowRecord& record, cons
   notification.hwnd = window;
   notification.uri = url.c_str();
   notification.dataType = type;
-  const UINT answer = record.host_callback(reinterpret_cast<abi::SCITER_CALLBACK_NOTIFICATION*>(&notification),
-                                           record.host_param);
+  const UINT answer =
+      record.host_callback(reinterpret_cast<abi::SCITER_CALLBACK_NOTIFICATION*>(&notification), record.host_param);
   pending = nullptr;
   if (!here.data && notification.outData)
     here.data = std::string(reinterpret_cast<const char*>(notification.outData), notification.outDataSize);

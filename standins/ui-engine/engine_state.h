@@ -26,7 +26,6 @@ std::optional<WindowRecord> find_window(HWND window);
 void update_window(HWND window, const WindowRecord& record);
 void forget_window(HWND window);
 
-HWND create_engine_window(UINT flags, const RECT* frame, abi::SciterWindowDelegate delegate, void* param,
-                          HWND parent);
+HWND create_engine_window(UINT flags, const RECT* frame, abi::SciterWindowDelegate delegate, void* param, HWND parent);
 
 }  // namespace standin

@@ -23,9 +23,11 @@ TEST(Journal, WhatTheEngineWritesIsReadBackCallForCall) {
     standin::json read;  // text that is not UTF-8 comes back replaced
   } cases[] = {
       {"WindowShown", standin::json::object(), standin::json::object()},
-      {"SciterCall", {{"name", "showFinalStep"}, {"args", {"two words", "a line\r\nbreak", true, 3}}},
+      {"SciterCall",
+       {{"name", "showFinalStep"}, {"args", {"two words", "a line\r\nbreak", true, 3}}},
        {{"name", "showFinalStep"}, {"args", {"two words", "a line\r\nbreak", true, 3}}}},
-      {"LoadDataAnswered", {{"url", "this://app/x y.css"}, {"bytes", nullptr}},
+      {"LoadDataAnswered",
+       {{"url", "this://app/x y.css"}, {"bytes", nullptr}},
        {{"url", "this://app/x y.css"}, {"bytes", nullptr}}},
       {"SciterSetOption", {{"text", "caf\xE9"}}, {{"text", "caf\xEF\xBF\xBD"}}},
   };

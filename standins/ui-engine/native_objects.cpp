@@ -46,8 +46,7 @@ json call_native_method(HWND window, const std::string& object, const std::strin
   }
   VALUE result;
   value_init(&result);
-  found->func(static_cast<abi::som_asset_t*>(asset_request.data), static_cast<UINT>(argv.size()), argv.data(),
-              &result);
+  found->func(static_cast<abi::som_asset_t*>(asset_request.data), static_cast<UINT>(argv.size()), argv.data(), &result);
   json out = value_to_json(&result);
   if (result.t == abi::T_UNDEFINED) out = json{{"undefined", true}};
   value_clear(&result);

@@ -11,9 +11,9 @@
 namespace standin {
 
 struct PageCallResult {
-  bool ok = true;      // false: the script raised an error
-  json value;          // the function's result (null = undefined)
-  std::string error;   // the script's error text when !ok
+  bool ok = true;     // false: the script raised an error
+  json value;         // the function's result (null = undefined)
+  std::string error;  // the script's error text when !ok
 };
 
 class Page {

@@ -42,8 +42,7 @@ std::string base64_encode(std::string_view bytes) {
   for (size_t i = 0; i < bytes.size(); i += 3) {
     const size_t n = std::min<size_t>(3, bytes.size() - i);
     uint32_t group = 0;
-    for (size_t k = 0; k < 3; ++k)
-      group = group << 8 | (k < n ? static_cast<uint8_t>(bytes[i + k]) : 0u);
+    for (size_t k = 0; k < 3; ++k) group = group << 8 | (k < n ? static_cast<uint8_t>(bytes[i + k]) : 0u);
     for (size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(group >> (18 - 6 * k)) & 63] : '=';
   }
   return out;

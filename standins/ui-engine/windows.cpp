@@ -97,8 +97,7 @@ void forget_window(HWND window) {
   windows().erase(window);
 }
 
-HWND create_engine_window(UINT flags, const RECT* frame, abi::SciterWindowDelegate delegate, void* param,
-                          HWND parent) {
+HWND create_engine_window(UINT flags, const RECT* frame, abi::SciterWindowDelegate delegate, void* param, HWND parent) {
   register_class();
   DWORD style = WS_CLIPCHILDREN;
   if (flags & abi::SW_TITLEBAR) style |= WS_CAPTION | WS_SYSMENU;
@@ -107,8 +106,8 @@ HWND create_engine_window(UINT flags, const RECT* frame, abi::SciterWindowDelega
   const bool empty = !frame || (frame->right <= frame->left || frame->bottom <= frame->top);
   const int x = empty ? CW_USEDEFAULT : frame->left, y = empty ? CW_USEDEFAULT : frame->top;
   const int w = empty ? 800 : frame->right - frame->left, h = empty ? 570 : frame->bottom - frame->top;
-  HWND hwnd = CreateWindowExW(0, kWindowClass, L"", style, x, y, w, h, parent, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+  HWND hwnd =
+      CreateWindowExW(0, kWindowClass, L"", style, x, y, w, h, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (hwnd) update_window(hwnd, WindowRecord{flags, delegate, param});
   return hwnd;
 }

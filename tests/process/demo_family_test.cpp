@@ -26,10 +26,10 @@ TEST_P(DemoFamily, EncryptedFilesAreRestored) {
   const std::vector<std::string> names = {"letter.txt", "photos/holiday.jpg", "photos/deep/notes.md", "tiny"};
   make_files(victim, names);
   harness::write_file(victim / "tiny", "x");
-  ASSERT_EQ(harness::run_program(L"demo_encrypt.exe",
-                                {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"},
-                                box.files_dir()),
-            0u);
+  ASSERT_EQ(
+      harness::run_program(L"demo_encrypt.exe",
+                           {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"}, box.files_dir()),
+      0u);
   for (const auto& name : names) {
     ASSERT_FALSE(fs::exists(victim / name)) << name;
     ASSERT_TRUE(fs::exists(victim / (name + ".kyl"))) << name;

@@ -262,8 +262,8 @@ ToolResult Sandbox::run(const ToolRun& run) {
   CreatePipe(&read_end, &write_end, &inherit, 0);
   SetHandleInformation(write_end, HANDLE_FLAG_INHERIT, 0);
   CloseHandle(write_end);
-  child.standard_handles = support::StandardHandles{read_end, GetStdHandle(STD_OUTPUT_HANDLE),
-                                                    GetStdHandle(STD_ERROR_HANDLE)};
+  child.standard_handles =
+      support::StandardHandles{read_end, GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE)};
 
   ToolResult result;
   const support::ChildEnd end =

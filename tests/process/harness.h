@@ -31,9 +31,9 @@ struct ToolRun {
   bool program_apart = false;
   Place engine_place = Place::BesideProgram;
   Place library_place = Place::WorkingDirectory;
-  std::vector<std::wstring> args;       // after the program path
-  std::string scenario;                 // the stand-in engine's page double
-  std::string library_config;           // keyloom-test.dll's answers (Keyloom.dll.cfg beside it)
+  std::vector<std::wstring> args;  // after the program path
+  std::string scenario;            // the stand-in engine's page double
+  std::string library_config;      // keyloom-test.dll's answers (Keyloom.dll.cfg beside it)
   std::vector<std::pair<std::wstring, std::wstring>> env;
   DWORD timeout_ms = 60000;
 };
@@ -43,8 +43,8 @@ struct ToolResult {
   bool timed_out = false;
   std::string log;  // the whole log file, CR LF as written
   std::vector<JournalEntry> journal;
-  std::string library_record;  // keyloom-test.dll's record of the calls it received
-  std::string console;         // the last screen of the program's console, when it opened one
+  std::string library_record;     // keyloom-test.dll's record of the calls it received
+  std::string console;            // the last screen of the program's console, when it opened one
   bool console_answered = false;  // a key was typed into that console (the "pause" prompt)
 
   // The record's lines, e.g. "GetInfo", "Init\tscan=...", "DecryptSingleFile\t<path>\t1", "Finish".
@@ -66,7 +66,7 @@ class Sandbox {
   Sandbox();
   ~Sandbox();
   const fs::path& root() const { return root_; }
-  fs::path app_dir() const { return root_ / "app"; }  // the working directory
+  fs::path app_dir() const { return root_ / "app"; }          // the working directory
   fs::path program_dir() const { return root_ / "program"; }  // the program's folder when apart
   fs::path temp_dir() const { return root_ / "temp"; }
   fs::path files_dir() const { return root_ / "files"; }
@@ -98,11 +98,11 @@ void write_file(const fs::path& path, const std::string& bytes);
 
 // Paths past the classic limit: the C runtime beneath std::filesystem fails on them (remove_all does even
 // in the long-path form), so deep trees are made, moved, read and removed through the system's own calls.
-std::wstring long_form(const fs::path& full_path);      // "\\?\" + the path
-bool make_folders(const fs::path& full_path);           // every missing folder on the way
+std::wstring long_form(const fs::path& full_path);  // "\\?\" + the path
+bool make_folders(const fs::path& full_path);       // every missing folder on the way
 bool move_file(const fs::path& from, const fs::path& to);
 std::string read_deep_file(const fs::path& full_path);  // empty when it cannot be read
 bool deep_file_exists(const fs::path& full_path);
-void remove_tree(const fs::path& full_path);            // what can be removed; errors are ignored
+void remove_tree(const fs::path& full_path);  // what can be removed; errors are ignored
 
 }  // namespace harness

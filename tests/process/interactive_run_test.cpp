@@ -23,11 +23,11 @@ constexpr const char* kStopLine =
 TEST(InteractiveRun, StopFinishesTheFileInHandThenReportsWhatWasDone) {
   Sandbox box;
   make_files(box.files_dir(), {"a.kyl", "b.kyl", "c.kyl", "d.kyl"});
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-test.dll",
-      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on call setProgressInfo#2 native StopDecryption\n" +
-                  kCloseAtFinalStep,
-      .library_config = "result=*,1\ndelay=*,1500\n"});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .scenario = pageStartingRun(box.files_dir(), kNoBackup) +
+                                  "on call setProgressInfo#2 native StopDecryption\n" + kCloseAtFinalStep,
+                      .library_config = "result=*,1\ndelay=*,1500\n"});
   ASSERT_FALSE(result.timed_out);
 
   const auto begun = library_calls_named(result, "Begin");
@@ -59,11 +59,11 @@ TEST(InteractiveRun, StopFinishesTheFileInHandThenReportsWhatWasDone) {
 TEST(InteractiveRun, AStopPressedWhileTheLibraryStartsIsKeptAndNoFileIsOffered) {
   Sandbox box;
   make_files(box.files_dir(), {"a.kyl", "b.kyl"});
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-test.dll",
-      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on call getOptions delay 300 native StopDecryption\n" +
-                  kCloseAtFinalStep,
-      .library_config = "result=*,1\ninitDelay=1500\n"});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .scenario = pageStartingRun(box.files_dir(), kNoBackup) +
+                                  "on call getOptions delay 300 native StopDecryption\n" + kCloseAtFinalStep,
+                      .library_config = "result=*,1\ninitDelay=1500\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(library_calls_named(result, "Init").size(), 1u);
   EXPECT_TRUE(library_calls_named(result, "Begin").empty()) << result.library_record;
@@ -107,11 +107,11 @@ TEST(InteractiveRun, StopBeforeAnyRunChangesNothing) {
 TEST(InteractiveRun, OneRunPerProcess) {
   Sandbox box;
   make_files(box.files_dir(), {"a.kyl"});
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-test.dll",
-      .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on load delay 100 native DecryptWrapper\n" +
-                  "on call showFinalStep native DecryptWrapper\non call showFinalStep delay 1000 close\n",
-      .library_config = "result=*,0\ndelay=*,800\n"});
+  const auto result = box.run(
+      ToolRun{.library = L"keyloom-test.dll",
+              .scenario = pageStartingRun(box.files_dir(), kNoBackup) + "on load delay 100 native DecryptWrapper\n" +
+                          "on call showFinalStep native DecryptWrapper\non call showFinalStep delay 1000 close\n",
+              .library_config = "result=*,0\ndelay=*,800\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(library_calls_named(result, "Init").size(), 1u);
   EXPECT_EQ(library_calls_named(result, "Finish").size(), 1u);
@@ -124,11 +124,11 @@ TEST(InteractiveRun, OneRunPerProcess) {
 TEST(InteractiveRun, WithoutABackupChoiceDecryptedFilesAreRemoved) {
   Sandbox box;
   make_files(box.files_dir(), {"a.kyl", "b.txt"});
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-test.dll",
-      .scenario = pageStartingRun(box.files_dir(), R"([{"id":2,"checked":false},{"id":10,"checked":true}])") +
-                  kCloseAtFinalStep,
-      .library_config = "result=*.kyl,1\n"});
+  const auto result = box.run(
+      ToolRun{.library = L"keyloom-test.dll",
+              .scenario = pageStartingRun(box.files_dir(), R"([{"id":2,"checked":false},{"id":10,"checked":true}])") +
+                          kCloseAtFinalStep,
+              .library_config = "result=*.kyl,1\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_FALSE(fs::exists(box.files_dir() / "a.kyl"));
   EXPECT_TRUE(fs::exists(box.files_dir() / "b.txt"));
@@ -139,9 +139,9 @@ TEST(InteractiveRun, WithoutABackupChoiceDecryptedFilesAreRemoved) {
 
 TEST(InteractiveRun, AFolderThatCannotBeOpenedEndsOnTheFailureStep) {
   Sandbox box;
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-test.dll",
-      .scenario = pageStartingRun(box.files_dir() / "missing", kNoBackup) + kCloseAtFinalStep});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .scenario = pageStartingRun(box.files_dir() / "missing", kNoBackup) + kCloseAtFinalStep});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0u);
   EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({false})});
@@ -199,13 +199,13 @@ TEST_P(ClosingMidRun, FinishesTheFileInHandAndTheLibraryBeforeTheProcessEnds) {
   EXPECT_EQ(calledAfter, refusedAfter) << "nothing reaches a page that is gone";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ClosingMidRun,
-    testing::Values(ClosingCase{"close_button", "on call setProgressInfo#2 native StopDecryption\n"
-                                                "on call setProgressInfo#2 close\n",
-                                true},
-                    ClosingCase{"system_close", "on call setProgressInfo#2 close\n", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, ClosingMidRun,
+                         testing::Values(ClosingCase{"close_button",
+                                                     "on call setProgressInfo#2 native StopDecryption\n"
+                                                     "on call setProgressInfo#2 close\n",
+                                                     true},
+                                         ClosingCase{"system_close", "on call setProgressInfo#2 close\n", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct PageFault {
   const char* name;
@@ -218,11 +218,11 @@ class PageFaults : public testing::TestWithParam<PageFault> {};
 TEST_P(PageFaults, EndTheRunOnTheFailureStepWithoutCrashing) {
   Sandbox box;
   make_files(box.files_dir(), {"a.kyl", "b.kyl", "c.kyl"});
-  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
-                                      .scenario = std::string(GetParam().scenario) +
-                                                  pageStartingRun(box.files_dir(), kNoBackup) +
-                                                  "on call showFinalStep close\non load delay 5000 close\n",
-                                      .library_config = "result=*,0\ndelay=*,200\n"});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .scenario = std::string(GetParam().scenario) + pageStartingRun(box.files_dir(), kNoBackup) +
+                                  "on call showFinalStep close\non load delay 5000 close\n",
+                      .library_config = "result=*,0\ndelay=*,200\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0u) << "the process ended normally";
   const auto step = page_args(result, "showFinalStep");

@@ -13,9 +13,9 @@ const std::string kLoadFailure = "Debug: Could not load the decryption library (
 
 struct BindingCase {
   const char* name;
-  std::wstring library;                             // installed as Keyloom.dll
-  void (*prepare)(const Sandbox& box);              // further files in the working directory
-  std::vector<std::string> lines;                   // the whole log; a line ending in "(0x" is a prefix
+  std::wstring library;                 // installed as Keyloom.dll
+  void (*prepare)(const Sandbox& box);  // further files in the working directory
+  std::vector<std::string> lines;       // the whole log; a line ending in "(0x" is a prefix
 };
 
 class BindingFailure : public testing::TestWithParam<BindingCase> {};
@@ -54,16 +54,19 @@ INSTANTIATE_TEST_SUITE_P(
                       fs::copy_file(harness::bin_dir() / "keyloom-test.dll", box.app_dir() / "keyloom.DLL");
                     },
                     kAllMissing},
-        BindingCase{"not_a_library", L"",
+        BindingCase{"not_a_library",
+                    L"",
                     [](const Sandbox& box) { harness::write_file(box.app_dir() / "Keyloom.dll", "not a program"); },
                     {kLoadFailure}},
-        BindingCase{"without_GetInfo", L"keyloom-test-no-getinfo.dll", nullptr,
-                    {"Debug: Could not get address of GetInfo!"}},
+        BindingCase{
+            "without_GetInfo", L"keyloom-test-no-getinfo.dll", nullptr, {"Debug: Could not get address of GetInfo!"}},
         BindingCase{"without_Init", L"keyloom-test-no-init.dll", nullptr, {"Debug: Could not get address of Init!"}},
-        BindingCase{"without_DecryptSingleFile", L"keyloom-test-no-decryptsinglefile.dll", nullptr,
+        BindingCase{"without_DecryptSingleFile",
+                    L"keyloom-test-no-decryptsinglefile.dll",
+                    nullptr,
                     {"Debug: Could not get address of DecryptSingleFile!"}},
-        BindingCase{"without_Finish", L"keyloom-test-no-finish.dll", nullptr,
-                    {"Debug: Could not get address of Finish!"}}),
+        BindingCase{
+            "without_Finish", L"keyloom-test-no-finish.dll", nullptr, {"Debug: Could not get address of Finish!"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LibraryBinding, OnlyTheFirstListedMatchIsTried) {
@@ -114,9 +117,8 @@ TEST(LibraryBinding, StartedFromAnotherFolderTheEngineComesFromBesideTheProgramA
 TEST(LibraryBinding, TheLibrarysOwnDependenciesComeFromItsFolder) {
   Sandbox box;
   fs::copy_file(harness::bin_dir() / "keyloom-test-dependency.dll", box.app_dir() / "keyloom-test-dependency.dll");
-  const auto result = box.run(ToolRun{.library = L"keyloom-test-with-dependency.dll",
-                                      .program_apart = true,
-                                      .scenario = "on load close\n"});
+  const auto result = box.run(
+      ToolRun{.library = L"keyloom-test-with-dependency.dll", .program_apart = true, .scenario = "on load close\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0u) << result.log;
   EXPECT_EQ(page_args(result, "setRansomwareName"), std::vector<json>{json::array({"Dependent family"})});
@@ -166,16 +168,21 @@ TEST_P(PublishToolInfo, PageCallsInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Table, PublishToolInfo,
     testing::Values(
-        PublishCase{"everything_enabled_with_options",
-                    "name=Fam\xe9\noption=10,1,Own,First option\noption=11,0,Other,Second option\n",
-                    {"addOptions", "setRansomwareName", "setToolDescription"},
-                    json::array({json{{"id", 10}, {"name", "Own"}, {"description", "First option"}, {"checked_by_default", true}},
-                                 json{{"id", 11}, {"name", "Other"}, {"description", "Second option"}, {"checked_by_default", false}}})},
-        PublishCase{"nothing_enabled_no_options", "name=Fam\xe9\nflags=\n",
+        PublishCase{
+            "everything_enabled_with_options",
+            "name=Fam\xe9\noption=10,1,Own,First option\noption=11,0,Other,Second option\n",
+            {"addOptions", "setRansomwareName", "setToolDescription"},
+            json::array(
+                {json{{"id", 10}, {"name", "Own"}, {"description", "First option"}, {"checked_by_default", true}},
+                 json{
+                     {"id", 11}, {"name", "Other"}, {"description", "Second option"}, {"checked_by_default", false}}})},
+        PublishCase{"nothing_enabled_no_options",
+                    "name=Fam\xe9\nflags=\n",
                     {"disableScanPath", "disableTestPath", "disableBackup", "disableWholeScan", "disableOverwrite",
                      "disableAdvancedOptions", "setRansomwareName", "setToolDescription"},
                     nullptr},
-        PublishCase{"overwrite_only_gives_an_empty_list", "name=Fam\xe9\nflags=overwrite\n",
+        PublishCase{"overwrite_only_gives_an_empty_list",
+                    "name=Fam\xe9\nflags=overwrite\n",
                     {"disableScanPath", "disableTestPath", "disableBackup", "disableWholeScan", "addOptions",
                      "setRansomwareName", "setToolDescription"},
                     json::array()}),

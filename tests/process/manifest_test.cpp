@@ -27,7 +27,8 @@ TEST(Manifest, AsksForAdministratorAndLongPaths) {
   ASSERT_FALSE(manifest.empty()) << "no manifest resource 1 in the program";
   EXPECT_NE(manifest.find(R"(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)"),
             std::string::npos);
-  EXPECT_NE(manifest.find(R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>)"),
+  EXPECT_NE(manifest.find(
+                R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>)"),
             std::string::npos)
       << manifest;
 }

@@ -74,15 +74,31 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"nothing_encrypted", {0, 0}, "Scan finished, no encrypted files have been found!", false, true, 2},
         OutcomeCase{"empty_folder", {}, "Scan finished, no encrypted files have been found!", false, true, 0},
         OutcomeCase{"all_decrypted", {1, 0, 1}, "The threat is gone!", false, true, 3},
-        OutcomeCase{"disk_full_ends_the_root", {1, 2, 1}, "The recovery process has been stopped due to insufficient disk space.",
-                    true, false, 2},
-        OutcomeCase{"some_failed", {1, 3, 1, 2, 1, 3},
-                    "The recovery process has failed for some files. Only 2 from 4 files were decrypted.", true, false, 4},
-        OutcomeCase{"three_of_five", {1, 1, 3, 1, 3},
-                    "The recovery process has failed for some files. Only 3 from 5 files were decrypted.", true, false, 5},
+        OutcomeCase{"disk_full_ends_the_root",
+                    {1, 2, 1},
+                    "The recovery process has been stopped due to insufficient disk space.",
+                    true,
+                    false,
+                    2},
+        OutcomeCase{"some_failed",
+                    {1, 3, 1, 2, 1, 3},
+                    "The recovery process has failed for some files. Only 2 from 4 files were decrypted.",
+                    true,
+                    false,
+                    4},
+        OutcomeCase{"three_of_five",
+                    {1, 1, 3, 1, 3},
+                    "The recovery process has failed for some files. Only 3 from 5 files were decrypted.",
+                    true,
+                    false,
+                    5},
         OutcomeCase{"failed_before_full_disk", {3, 2, 0}, "Your files couldn't be decrypted", true, false, 2},
-        OutcomeCase{"result_out_of_range_counts_nowhere", {7, 0}, "Scan finished, no encrypted files have been found!",
-                    false, true, 2}),
+        OutcomeCase{"result_out_of_range_counts_nowhere",
+                    {7, 0},
+                    "Scan finished, no encrypted files have been found!",
+                    false,
+                    true,
+                    2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DeletionCase {
@@ -98,10 +114,11 @@ TEST_P(Deletion, OnlyDecryptedFilesGoAndOnlyWithoutBackup) {
   make_files(box.files_dir(), {"dec.kyl", "sub/dec2.kyl", "plain.txt", "bad.kyl"});
   std::vector<std::wstring> args = {L"start", L"-scan-path", box.files_dir().wstring()};
   args.insert(args.end(), GetParam().extraArgs.begin(), GetParam().extraArgs.end());
-  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
-                                      .args = args,
-                                      .scenario = kCloseAtFinalStep,
-                                      .library_config = std::string(kNoTestFolder) + "result=dec*.kyl,1\nresult=bad.kyl,3\n"});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .args = args,
+                      .scenario = kCloseAtFinalStep,
+                      .library_config = std::string(kNoTestFolder) + "result=dec*.kyl,1\nresult=bad.kyl,3\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(library_calls_named(result, "DecryptSingleFile").size(), 4u);
   for (const char* decrypted : {"dec.kyl", "sub/dec2.kyl"}) {
@@ -118,12 +135,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Deletion,
 TEST(SilentRun, InitReceivesTheCommandLineSettings) {
   Sandbox box;
   fs::create_directories(box.files_dir() / "pairs");
-  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
-                                      .args = {L"-replace-existing", L"start", L"-test-path",
-                                               (box.files_dir() / "pairs").wstring(), L"-scan-path",
-                                               box.files_dir().wstring(), L"-disable-backup"},
-                                      .scenario = kCloseAtFinalStep,
-                                      .library_config = "option=10,1,Own,Own option\n"});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .args = {L"-replace-existing", L"start", L"-test-path", (box.files_dir() / "pairs").wstring(),
+                               L"-scan-path", box.files_dir().wstring(), L"-disable-backup"},
+                      .scenario = kCloseAtFinalStep,
+                      .library_config = "option=10,1,Own,Own option\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(library_calls_named(result, "Init"),
             std::vector<std::string>{"Init\tscan=" + box.files_dir().string() + "\ttest=" +
@@ -149,7 +166,8 @@ TEST(SilentRun, InitFailureShowsTheLibraryTextOrTheDefault) {
   const struct {
     const char* init;
     const char* shown;
-  } cases[] = {{"init=fail:Schl\xc3\xbcssel fehlt\n", "Schl\xc3\xbcssel fehlt"}, {"init=fail\n", "Initialization failed."}};
+  } cases[] = {{"init=fail:Schl\xc3\xbcssel fehlt\n", "Schl\xc3\xbcssel fehlt"},
+               {"init=fail\n", "Initialization failed."}};
   for (const auto& c : cases) {
     Sandbox box;
     const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",

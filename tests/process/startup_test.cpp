@@ -63,10 +63,10 @@ TEST(Startup, BringsTheWindowUpInOrder) {
     calls.push_back(e.call);
     if (e.call == "WindowShown") break;
   }
-  EXPECT_EQ(calls, (std::vector<std::string>{"SciterSetOption", "SciterSetOption", "SciterOpenArchive",
-                                             "SciterCreateWindow", "SciterSetCallback",
-                                             "SciterWindowAttachEventHandler", "HandlerSubscribed",
-                                             "SciterLoadFile", "DocumentLoaded", "WindowShown"}))
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"SciterSetOption", "SciterSetOption", "SciterOpenArchive", "SciterCreateWindow",
+                                      "SciterSetCallback", "SciterWindowAttachEventHandler", "HandlerSubscribed",
+                                      "SciterLoadFile", "DocumentLoaded", "WindowShown"}))
       << "journal order";
 
   const auto options = result.calls("SciterSetOption");
@@ -115,9 +115,9 @@ TEST(Startup, MissingLibraryEndsWithOneAfterTheWindowWasShown) {
   EXPECT_EQ(result.exit_code, 1u);
   EXPECT_GE(result.index_of("WindowShown"), 0);
   EXPECT_EQ(result.log_messages(true),
-            (std::vector<std::string>{"Debug: Could not get address of GetInfo!", "Debug: Could not get address of Init!",
-                                      "Debug: Could not get address of DecryptSingleFile!",
-                                      "Debug: Could not get address of Finish!"}))
+            (std::vector<std::string>{
+                "Debug: Could not get address of GetInfo!", "Debug: Could not get address of Init!",
+                "Debug: Could not get address of DecryptSingleFile!", "Debug: Could not get address of Finish!"}))
       << "the arguments are never looked at";
 }
 

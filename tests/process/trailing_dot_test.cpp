@@ -37,10 +37,10 @@ TEST(TrailingDots, AFolderNamedWithADotAndItsTwinWithoutAreEachRestored) {
       {victim / "only." / "notes.txt", "in a dotted folder without a twin"}};
   encryptInPlace(box, pairs, files);
 
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-demo.dll",
-      .args = {L"start", L"-scan-path", victim.wstring(), L"-test-path", pairs.wstring(), L"-disable-backup"},
-      .scenario = kCloseAtFinalStep});
+  const auto result = box.run(
+      ToolRun{.library = L"keyloom-demo.dll",
+              .args = {L"start", L"-scan-path", victim.wstring(), L"-test-path", pairs.wstring(), L"-disable-backup"},
+              .scenario = kCloseAtFinalStep});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(page_args(result, "setFinalMessage"), std::vector<json>{json::array({"The threat is gone!"})})
       << result.log;
@@ -55,10 +55,10 @@ TEST(TrailingDots, AScanPathEndingWithADotIsFoundAndScanned) {
   const fs::path victim = box.files_dir() / "victim.";
   const fs::path pairs = box.files_dir() / "pairs";
   encryptInPlace(box, pairs, {{victim / "letter.doc", "a letter"}});
-  const auto result = box.run(ToolRun{
-      .library = L"keyloom-demo.dll",
-      .args = {L"start", L"-scan-path", victim.wstring(), L"-test-path", pairs.wstring(), L"-disable-backup"},
-      .scenario = kCloseAtFinalStep});
+  const auto result = box.run(
+      ToolRun{.library = L"keyloom-demo.dll",
+              .args = {L"start", L"-scan-path", victim.wstring(), L"-test-path", pairs.wstring(), L"-disable-backup"},
+              .scenario = kCloseAtFinalStep});
   ASSERT_FALSE(result.timed_out);
   EXPECT_EQ(result.exit_code, 0u) << result.log;
   EXPECT_EQ(harness::read_deep_file(victim / "letter.doc"), "a letter") << result.log;
@@ -71,7 +71,8 @@ TEST(TrailingDots, AFileNamedWithADotIsHandedOverAndRemovedExactlyItsTwinStays) 
   const fs::path dotted = victim / "a.locked.";
   const fs::path twin = victim / "a.locked";
   ASSERT_TRUE(harness::make_folders(victim));
-  for (const auto& [path, content] : {std::pair{dotted, std::string("encrypted")}, std::pair{twin, std::string("twin")}}) {
+  for (const auto& [path, content] :
+       {std::pair{dotted, std::string("encrypted")}, std::pair{twin, std::string("twin")}}) {
     const HANDLE file = CreateFileW(harness::long_form(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
@@ -81,10 +82,11 @@ TEST(TrailingDots, AFileNamedWithADotIsHandedOverAndRemovedExactlyItsTwinStays) 
   }
   // The test library "restores" a file by copying it beside itself, and answers Decrypted for names ending
   // with a dot only.
-  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll",
-                                      .args = {L"start", L"-scan-path", victim.wstring(), L"-disable-backup"},
-                                      .scenario = kCloseAtFinalStep,
-                                      .library_config = "flags=scan,backup,overwrite,whole\nresult=*.,1\nalter=*.,copy\n"});
+  const auto result =
+      box.run(ToolRun{.library = L"keyloom-test.dll",
+                      .args = {L"start", L"-scan-path", victim.wstring(), L"-disable-backup"},
+                      .scenario = kCloseAtFinalStep,
+                      .library_config = "flags=scan,backup,overwrite,whole\nresult=*.,1\nalter=*.,copy\n"});
   ASSERT_FALSE(result.timed_out);
   EXPECT_TRUE(contains(library_calls_named(result, "DecryptSingleFile"),
                        "DecryptSingleFile\t" + fs::path(harness::long_form(dotted)).string() + "\t1"))

@@ -19,10 +19,12 @@ TEST(WindowBridge, ThePageStartsTheRunAndSeesItsOutcome) {
 
   // The user accepts nothing but the start; the page answers with the settings it holds.
   const std::string scenario =
-      "answer getEncryptedPath " + json_text(victim.string()) + "\n" +
-      "answer getTestPath " + json_text(pairs.string()) + "\n" +
-      R"(answer getOptions [{"id":2,"checked":false},{"id":1,"checked":false},{"id":3,"checked":false},{"id":10,"checked":true}])" "\n"
-      R"(on load native DecryptWrapper [1, "ignored"])" "\n" +
+      "answer getEncryptedPath " + json_text(victim.string()) + "\n" + "answer getTestPath " +
+      json_text(pairs.string()) + "\n" +
+      R"(answer getOptions [{"id":2,"checked":false},{"id":1,"checked":false},{"id":3,"checked":false},{"id":10,"checked":true}])"
+      "\n"
+      R"(on load native DecryptWrapper [1, "ignored"])"
+      "\n" +
       kCloseAtFinalStep;
   const auto result = box.run(ToolRun{.library = L"keyloom-demo.dll", .scenario = scenario});
   ASSERT_FALSE(result.timed_out);
@@ -46,8 +48,8 @@ TEST(WindowBridge, ThePageStartsTheRunAndSeesItsOutcome) {
 
   // The outcome on the page, in order, and the final step.
   std::vector<std::string> tail(calls.end() - 4, calls.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"appendProgressInfo", "appendProgressInfo", "setFinalMessage",
-                                            "showFinalStep"}));
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{"appendProgressInfo", "appendProgressInfo", "setFinalMessage", "showFinalStep"}));
   EXPECT_EQ(page_args(result, "setFinalMessage"), std::vector<json>{json::array({"The threat is gone!"})});
   EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({true})});
 

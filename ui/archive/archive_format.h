@@ -17,15 +17,15 @@ inline constexpr std::uint32_t max_items = 0xFFFE;
 
 inline constexpr std::size_t magic_size = 4;
 inline constexpr std::size_t count_size = 4;
-inline constexpr std::size_t node_size = 8;   // char, lo, eq, hi: four u16
-inline constexpr std::size_t record_size = 12; // offset, stored length, unpacked length: three u32
+inline constexpr std::size_t node_size = 8;     // char, lo, eq, hi: four u16
+inline constexpr std::size_t record_size = 12;  // offset, stored length, unpacked length: three u32
 
 // One file of the packed document: its path relative to the UI root ("/" separators, UTF-8) and its bytes.
 struct ArchiveFile {
-    std::string path;
-    std::vector<std::uint8_t> bytes;
+  std::string path;
+  std::vector<std::uint8_t> bytes;
 
-    friend bool operator==(const ArchiveFile&, const ArchiveFile&) = default;
+  friend bool operator==(const ArchiveFile&, const ArchiveFile&) = default;
 };
 
-} // namespace uiarchive
+}  // namespace uiarchive

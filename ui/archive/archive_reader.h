@@ -12,15 +12,15 @@ namespace uiarchive {
 
 // A validated view over a packed block; it does not own the bytes, which must outlive it.
 struct ArchiveView {
-    std::span<const std::uint8_t> block;
-    std::uint32_t node_count = 0;
-    std::uint32_t item_count = 0;
+  std::span<const std::uint8_t> block;
+  std::uint32_t node_count = 0;
+  std::uint32_t item_count = 0;
 };
 
 // One item as it lies in the block.
 struct StoredItem {
-    std::span<const std::uint8_t> stored;
-    std::uint32_t unpacked_length = 0; // 0 = stored as-is
+  std::span<const std::uint8_t> stored;
+  std::uint32_t unpacked_length = 0;  // 0 = stored as-is
 };
 
 // Checks the magic, both counts, every node link and every item record against the block's bounds.
@@ -44,4 +44,4 @@ std::optional<std::vector<std::uint8_t>> item_content(const StoredItem& item);
 // exactly once, every path is valid UTF-16 and every item unpacks.
 std::optional<std::vector<ArchiveFile>> list_archive(const ArchiveView& archive);
 
-} // namespace uiarchive
+}  // namespace uiarchive

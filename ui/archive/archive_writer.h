@@ -18,4 +18,4 @@ bool is_precompressed(std::string_view path);
 // items, or a block that would not fit 32-bit offsets.
 std::vector<std::uint8_t> pack_archive(const std::vector<ArchiveFile>& files);
 
-} // namespace uiarchive
+}  // namespace uiarchive

@@ -20,4 +20,4 @@ std::vector<std::uint8_t> lzf_compress(std::span<const std::uint8_t> in);
 // reads past its input, writes past `expected`, refers before the start of the output, or ends short.
 std::optional<std::vector<std::uint8_t>> lzf_decompress(std::span<const std::uint8_t> in, std::size_t expected);
 
-} // namespace uiarchive
+}  // namespace uiarchive

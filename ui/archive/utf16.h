@@ -12,4 +12,4 @@ namespace uiarchive {
 std::optional<std::u16string> utf16_from_utf8(std::string_view text);
 std::optional<std::string> utf8_from_utf16(std::u16string_view text);
 
-} // namespace uiarchive
+}  // namespace uiarchive
