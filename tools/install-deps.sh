@@ -40,6 +40,7 @@ packages=(
   osslsigncode openssl                                   # releases: Authenticode signing and checking
   libengine-pkcs11-openssl softhsm2                      # releases: a key on a token; the test's token
   python3                                                # releases: packing the ZIPs
+  clang-format                                           # the C++ style check (.clang-format, version 14)
 )
 # Node.js and npm: Debian's, unless the machine already has its own.
 command -v node >/dev/null || packages+=(nodejs)

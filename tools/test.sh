@@ -12,6 +12,9 @@ step "installing what is missing"
 tools/install-deps.sh
 require_node
 
+step "checking the C++ formatting (tools/check-format.sh)"
+tools/check-format.sh || fail "some C++ files differ from .clang-format (named above); tools/check-format.sh --fix mends them"
+
 build_preset recovery-tool
 build_preset recovery-tool-x86
 
