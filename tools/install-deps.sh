@@ -3,9 +3,9 @@
 # packages that tests/page/package-lock.json and tools/bom/package-lock.json pin. Safe to run again: it
 # installs only what is missing.
 #
-# 32-bit Wine (wine32:i386) is installed where the mirror offers it. When it cannot be installed, one line
-# says so, the reason is kept in build/i386-wine-unavailable, and tools/test.sh skips only the i386
-# runtime tests, saying why.
+# 32-bit Wine (wine32:i386) is installed where the mirror offers it and the kernel can run it. When it
+# cannot be installed, one line says so, the reason is kept in build/i386-wine-unavailable, and
+# tools/test.sh skips only the i386 runtime tests, saying why.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 logs=$root/build/logs
@@ -58,8 +58,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   quiet apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-# 32-bit Wine runs the i386 deliverable and its tests. Its absence is reported, never fatal.
-if installed wine32:i386; then
+# 32-bit Wine runs the i386 deliverable and its tests. Its absence is reported, never fatal. A kernel
+# without IA-32 emulation cannot start it, and with it installed the wine command fails for 64-bit
+# programs too (it starts the 32-bit loader first), so there it is not installed, or taken out again.
+no_ia32="this machine's kernel cannot start 32-bit x86 programs (Exec format error: no IA-32 emulation)"
+if ! "$root/tools/lib/kernel-runs-i386.sh"; then
+  if installed wine32:i386; then
+    step "removing wine32:i386: $no_ia32, and it stops 64-bit Wine from starting"
+    quiet apt-get remove -y wine32:i386
+  fi
+  echo "$no_ia32" > "$i386_marker"
+  echo "install-deps: 32-bit Wine is not available, the i386 runtime tests will be skipped: $no_ia32"
+elif installed wine32:i386; then
   rm -f "$i386_marker"
 else
   step "installing wine32:i386 (runs the i386 deliverable)"

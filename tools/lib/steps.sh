@@ -34,7 +34,7 @@ require_node() {
 # Prints why the i386 runtime tests cannot run here and succeeds, or fails when they can run.
 i386_wine_missing() {
   if [ -f "$root/build/i386-wine-unavailable" ]; then
-    echo "32-bit Wine could not be installed: $(cat "$root/build/i386-wine-unavailable")"
+    echo "32-bit Wine is not available: $(cat "$root/build/i386-wine-unavailable")"
   elif ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
     echo "32-bit Wine (wine32:i386) is not installed"
   else
