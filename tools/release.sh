@@ -241,11 +241,17 @@ writable=$(check_user_writes "$root")
     "a library could change what is then signed or run (chmod o-w, or a clean checkout)"
 writable=$(check_user_writes "$out")
 [ -z "$writable" ] || refuse "$writable (--out) can be written by the user $check_user, which runs the library check"
-for path in "$root/." "$out/."; do
+# The token's module is loaded by root when it signs.
+if [ -n "${given[pkcs11-module]:-}" ]; then
+  writable=$(check_user_writes "${given[pkcs11-module]}")
+  [ -z "$writable" ] ||
+    refuse "$writable (--pkcs11-module) can be written by the user $check_user, which runs the library check"
+fi
+for path in "$root/." "$out/." ${given[pkcs11-module]:+"${given[pkcs11-module]}"}; do
   movable=$(check_user_moves "$path")
   [ -z "$movable" ] ||
     refuse "$movable can be written by the user $check_user, which runs the library check: it could put" \
-      "another folder in the place of $(dirname "$path")"
+      "something else in the place of ${path%/.}"
 done
 echo "the user $check_user can write neither the checkout nor $out"
 

@@ -24,6 +24,12 @@ check_user_ensure() {
     echo "the user $check_user exists with the user or group id 0: it would run libraries with root's rights" >&2
     return 1
   fi
+  # Without a process namespace of its own, what the library starts could outlive the check.
+  if ! out=$(as_check_user true 2>&1); then
+    echo "this machine does not let root run a command as $check_user in a process namespace of its own" \
+      "(unshare --pid, setpriv): $out" >&2
+    return 1
+  fi
 }
 
 # as_check_user <command...>: runs the command as the user, with the caller's environment left behind (the
@@ -33,16 +39,16 @@ as_check_user() {
     setpriv --reuid "$check_uid" --regid "$check_gid" --clear-groups --no-new-privs -- "$@"
 }
 
-# check_user_reads <path>: prints the first file or folder at or under the path that the user can read, and
-# nothing when it can read none (a folder it cannot enter hides what it holds).
+# check_user_reads <path>: prints the first file or folder at or under the path (a link given is followed)
+# that the user can read, and nothing when it can read none (a folder it cannot enter hides what it holds).
 check_user_reads() {
-  as_check_user find "$1" -readable -print -quit 2>/dev/null || true
+  as_check_user find -H "$1" -readable -print -quit 2>/dev/null || true
 }
 
-# check_user_writes <folder>: prints the first file or folder under it, links left out, that the user can
-# write to, and nothing when there is none.
+# check_user_writes <path>: prints the first file or folder at or under the path (a link given is followed,
+# links below it are left out) that the user can write to, and nothing when there is none.
 check_user_writes() {
-  as_check_user find "$1" ! -type l -writable -print -quit 2>/dev/null || true
+  as_check_user find -H "$1" ! -type l -writable -print -quit 2>/dev/null || true
 }
 
 # check_user_moves <path>: prints the first folder above the path in which the user could rename or replace
