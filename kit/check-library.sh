@@ -7,8 +7,9 @@
 # system calls). So, run as root (as tools/release.sh runs it), Wine runs as the unprivileged user
 # keyloom-check (made with useradd when missing, see tools/lib/check-user.sh), which owns only the check's
 # folder, with a clean environment, in a process namespace that ends with the check: the library can read
-# no file that only root can read and change none that root wrote. Run as another user, Wine runs as that
-# user. The folder is removed after a check that passed and kept, with its name printed, after one that
+# no file that only root can read and change none that root wrote. Its prefix is a copy of one that the
+# user made before any library ran (kept in /var/cache/keyloom-check, one for each Wine installation). Run
+# as another user, Wine runs as that user. The folder is removed after a check that passed and kept, with its name printed, after one that
 # did not (KEYLOOM_CHECK_KEEP=no removes it then too). The exit code is the checker's: 0 when every check
 # passed. KEYLOOM_CHECK names the checker (build/x64/bin/keyloom-check.exe unless given).
 set -euo pipefail
@@ -57,6 +58,31 @@ done
 # The prefix's tools, copied: the user may not be able to read the checkout.
 cp "$root/tools/wine/make-prefix" "$root/tools/wine/run" "$work/tools/"
 
+# A new prefix costs wineboot half a minute. As root, the user makes one once for each Wine installation
+# (and each version of make-prefix), before any library ran in it; root keeps it in a folder of its own,
+# and each check gets a copy of it.
+prefix_template() {
+  local cache=/var/cache/keyloom-check key template fresh
+  key=$({ wine --version 2>/dev/null; dpkg-query -W -f='${Version}' wine32:i386 2>/dev/null; cat "$work/tools/make-prefix"; } |
+    sha256sum | cut -c1-16)
+  template=$cache/prefix-$key
+  if [ ! -d "$template" ]; then
+    mkdir -p "$cache"
+    chmod 700 "$cache"
+    fresh=$(mktemp -d /var/tmp/keyloom-check-prefix.XXXXXXXX)
+    mkdir "$fresh/home"
+    cp "$work/tools/make-prefix" "$fresh/"
+    chown -R "$check_uid:$check_gid" "$fresh"
+    as_check_user env -i HOME="$fresh/home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+      bash "$fresh/make-prefix" "$fresh/prefix" sealed >/dev/null || { rm -rf "$fresh"; return 1; }
+    chown -R root:root "$fresh/prefix"
+    # Another check may have made it meanwhile: then this one is dropped.
+    mv -T "$fresh/prefix" "$template" 2>/dev/null || true
+    rm -rf "$fresh"
+  fi
+  cp -a --reflink=auto "$template" "$work/prefix" || { rm -rf "$work/prefix"; return 1; }
+}
+
 inner='set -e
 tools=$1 prefix=$2 run=$3
 shift 3
@@ -66,6 +92,7 @@ cd "$run"  # Wine starts in a folder it can reach: K:\
 environment=(HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8)
 status=0
 if [ "$as_root" = yes ]; then
+  prefix_template || echo "could not make a prefix to copy; the check makes its own"
   chown -R "$check_uid:$check_gid" "$work"
   chmod 700 "$work"
   as_check_user env -i "${environment[@]}" bash -c "$inner" check "$work/tools" "$work/prefix" "$run" \
