@@ -9,9 +9,10 @@
 # folder, with a clean environment, in a process namespace that ends with the check: the library can read
 # no file that only root can read and change none that root wrote. Its prefix is a copy of one that the
 # user made before any library ran (kept in /var/cache/keyloom-check, one for each Wine installation). Run
-# as another user, Wine runs as that user. The folder is removed after a check that passed and kept, with its name printed, after one that
-# did not (KEYLOOM_CHECK_KEEP=no removes it then too). The exit code is the checker's: 0 when every check
-# passed. KEYLOOM_CHECK names the checker (build/x64/bin/keyloom-check.exe unless given).
+# as another user, Wine runs as that user. The folder is removed after a check that passed and kept, with
+# its name printed, after one that did not (KEYLOOM_CHECK_KEEP=no removes it then too). The exit code is
+# the checker's: 0 when every check passed. KEYLOOM_CHECK names the checker (build/x64/bin/keyloom-check.exe
+# unless given).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 checker=${KEYLOOM_CHECK:-$root/build/x64/bin/keyloom-check.exe}
