@@ -1,6 +1,8 @@
 // A decryption library for tests: its answers come from a configuration file and it records every call.
 // The configuration file is named by the environment variable KEYLOOM_TEST_CONFIG, or else is the file
-// beside this library with ".cfg" appended to its name (Keyloom.dll.cfg); its keys are in test_config.h.
+// beside this library with ".cfg" appended to its name (Keyloom.dll.cfg); without such a file, a
+// configuration appended to the library file itself is used (appendedConfig, for a copy of the library that
+// travels alone, as into kit/check-library.sh's sandbox). Its keys are in test_config.h.
 // Calls are recorded (call_record.h) to the file of the "record" key, or else beside the library with
 // ".record" appended (Keyloom.dll.record).
 #include <windows.h>
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -60,13 +63,14 @@ std::wstring modulePath() {
   return path;
 }
 
-std::string readText(const std::wstring& path) {
+// The file's bytes, or nothing when it cannot be opened.
+std::optional<std::string> readText(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) return std::nullopt;
   std::string text;
-  if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    std::fclose(file);
-  }
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
   return text;
 }
 
@@ -74,8 +78,11 @@ const Config& config() {
   static const Config loaded = [] {
     wchar_t named[32768];
     const DWORD length = GetEnvironmentVariableW(L"KEYLOOM_TEST_CONFIG", named, 32768);
-    const std::wstring path = length > 0 && length < 32768 ? std::wstring(named, length) : modulePath() + L".cfg";
-    return keyloom_test::parseConfig(readText(path));
+    if (length > 0 && length < 32768)
+      return keyloom_test::parseConfig(readText(std::wstring(named, length)).value_or(""));
+    if (const auto beside = readText(modulePath() + L".cfg")) return keyloom_test::parseConfig(*beside);
+    const auto appended = keyloom_test::appendedConfig(readText(modulePath()).value_or(""));
+    return keyloom_test::parseConfig(appended.value_or(""));
   }();
   return loaded;
 }
@@ -140,12 +147,34 @@ void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& fil
   }
 }
 
+// appendTo: a line added to files outside what the library was given, once per process. The record says
+// for each whether the system let it: a sandbox that holds shows an error here.
+void appendToFiles() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  for (const std::string& target : config().appendTo) {
+    const HANDLE file = CreateFileW(text::wide_from_utf8(target).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      record("appendTo\t" + target + "\terror " + std::to_string(GetLastError()));
+      continue;
+    }
+    const char line[] = "\nappended by the test library\n";
+    DWORD written = 0;
+    const bool wrote = WriteFile(file, line, sizeof line - 1, &written, nullptr) && written == sizeof line - 1;
+    CloseHandle(file);
+    record("appendTo\t" + target + (wrote ? "\tappended" : "\twrite error " + std::to_string(GetLastError())));
+  }
+}
+
 }  // namespace
 
 extern "C" {
 
 EXPORT_GETINFO bool GetInfo(ToolInfo* info) {
   record("GetInfo");
+  appendToFiles();
   const Config& c = config();
   info->name = c.name.c_str();
 #ifdef KEYLOOM_TEST_WITH_DEPENDENCY

@@ -102,11 +102,28 @@ Config parseConfig(std::string_view text) {
     } else if (key == "finishLog") {
       config.finishLogDelay = toNumber(takeField(value));
       config.finishLog = value;
+    } else if (key == "appendTo") {
+      config.appendTo.emplace_back(value);
     } else if (key == "record") {
       config.recordPath = value;
     }
   }
   return config;
+}
+
+std::optional<std::string> appendedConfig(std::string_view file) {
+  constexpr std::string_view marker = "\n#keyloom-test-config ";
+  if (!file.ends_with('\n')) return std::nullopt;
+  file.remove_suffix(1);
+  const size_t at = file.rfind(marker);
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string_view digits = file.substr(at + marker.size());
+  if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  const size_t length = static_cast<size_t>(std::strtoul(std::string(digits).c_str(), nullptr, 10));
+  if (length > at) return std::nullopt;
+  return std::string(file.substr(at - length, length));
 }
 
 bool matchesPattern(std::string_view pattern, std::string_view name) {

@@ -23,11 +23,16 @@
 //                                               runtime's stat, which on Windows finds no "\\?\" path
 //   finishLog=<milliseconds>,<message>          Finish leaves a thread behind that logs the message through
 //                                               Init's callback after the delay
+//   appendTo=<path>                             the first GetInfo of the process appends a line to the file at
+//                                               the path (which must exist), as a library that reaches past its
+//                                               sandbox would (for example "\\?\unix\/abs/path" under Wine),
+//                                               and records whether it could; repeatable
 //   record=<path>                               where every call is recorded (see call_record.h);
 //                                               "none" records nothing
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,10 +77,17 @@ struct Config {
   std::vector<std::string> askFilesystem;
   int32_t finishLogDelay = -1;  // below 0: Finish leaves nothing behind
   std::string finishLog;
+  std::vector<std::string> appendTo;
   std::string recordPath;
 };
 
 Config parseConfig(std::string_view text);
+
+// A configuration can travel inside the library file itself, appended after the image, so that it reaches
+// the library through any copy of it: the file then ends with the text, a line break and the line
+// "#keyloom-test-config <the text's length in bytes>". Returns the text, or nothing when the file does not
+// end so.
+std::optional<std::string> appendedConfig(std::string_view file);
 
 // Wildcards: * any run of characters, ? one character.
 bool matchesPattern(std::string_view pattern, std::string_view name);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "test_config.h"
 
 namespace keyloom_test {
@@ -76,7 +80,8 @@ TEST(TestLibraryConfig, ReadsTheMisbehaviours) {
       "alter=doc.enc,copy\nalter=doc.enc,delete\nalter=*.txt,overwrite\nalter=x,shred\n"
       "useInitParams=notes.txt\n"
       "askFilesystem=*.enc\n"
-      "finishLog=50,late, with a comma\n");
+      "finishLog=50,late, with a comma\n"
+      "appendTo=\\\\?\\unix\\/a/b.exe\nappendTo=C:\\c.txt\n");
   ASSERT_EQ(config.alterations.size(), 3u) << "an unknown action is ignored";
   EXPECT_EQ(config.alterations[0].pattern, "doc.enc");
   EXPECT_EQ(config.alterations[0].action, AlterRule::Copy);
@@ -88,6 +93,29 @@ TEST(TestLibraryConfig, ReadsTheMisbehaviours) {
   EXPECT_EQ(config.finishLogDelay, 50);
   EXPECT_EQ(config.finishLog, "late, with a comma");
   EXPECT_EQ(parseConfig("").finishLogDelay, -1) << "by default Finish leaves nothing behind";
+  EXPECT_EQ(config.appendTo, (std::vector<std::string>{"\\\\?\\unix\\/a/b.exe", "C:\\c.txt"}));
+}
+
+// The configuration appended to a library file: found only where the file ends with the marker line, and
+// only with a length that fits.
+TEST(TestLibraryConfig, FindsTheConfigurationAppendedToTheFile) {
+  // The library's own code holds the marker too, but never at the file's end.
+  const char bytes[] = "MZ\0\x90 image \0\n#keyloom-test-config 3\n more of the image";
+  const std::string image(bytes, sizeof bytes - 1);
+  const struct {
+    std::string file;
+    std::optional<std::string> config;
+  } cases[] = {
+      {image + "flags=\nrecord=none\n" + "\n#keyloom-test-config 19\n", "flags=\nrecord=none\n"},
+      {image + "\n#keyloom-test-config 0\n", ""},
+      {"init=fail\n\n#keyloom-test-config 10\n", "init=fail\n"},      // the whole file before the marker
+      {image, std::nullopt},                                          // only the image
+      {image + "flags=\n\n#keyloom-test-config 7", std::nullopt},     // no line end after the length
+      {image + "flags=\n\n#keyloom-test-config 7x\n", std::nullopt},  // not a number
+      {"flags=\n\n#keyloom-test-config 99\n", std::nullopt},          // longer than what stands before
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(appendedConfig(c.file), c.config) << c.file;
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 //
 //   node check.js <package folder>
 // Prints one "problem: ..." line per fault on stderr and exits 1; on success prints what the bill says of
-// the release, one "<key>=<value>" line each: version, commit, changes, processor, files.
+// the release, one "<key>=<value>" line each: version, commit, changes, processor, releaseProcessors,
+// partial, files, specVersion, and for each signed file "signer:<name>=<by whom>|<certificate>".
 import { existsSync, readFileSync } from 'node:fs'
 import { join } from 'node:path'
-import { BOM_NAME, SIZE_PROPERTY, describeFile, describedFiles } from './files.js'
+import {
+  BOM_NAME, PARTIAL_PROPERTY, PROCESSORS_PROPERTY, SIGNED_BY_PROPERTY, SIGNER_PROPERTY, SIZE_PROPERTY, describeFile,
+  describedFiles
+} from './files.js'
 import { validate } from './validate.js'
 
 const folder = process.argv[2]
@@ -56,7 +60,9 @@ const facts = {
   version: release.version,
   commit: propertyOf(release, 'recovery-tool:commit'),
   changes: propertyOf(release, 'recovery-tool:uncommitted-changes'),
-  processor: propertyOf(release, 'recovery-tool:processor')
+  processor: propertyOf(release, 'recovery-tool:processor'),
+  releaseProcessors: propertyOf(release, PROCESSORS_PROPERTY),
+  partial: propertyOf(release, PARTIAL_PROPERTY)
 }
 for (const [key, value] of Object.entries(facts)) {
   if (!value) problems.push(`the bill does not give the release's ${key}`)
@@ -66,6 +72,12 @@ if (problems.length > 0) {
   for (const problem of problems) console.error(`problem: ${problem}`)
   process.exit(1)
 }
+// One line each: a line break or other control character in the bill's texts would start another fact.
+const oneLine = value => String(value).replace(/[\u0000-\u001f\u007f-\u009f]/g, '?')
 for (const [key, value] of Object.entries({ ...facts, files: fileComponents.length, specVersion: bom.specVersion })) {
-  console.log(`${key}=${value}`)
+  console.log(`${key}=${oneLine(value)}`)
+}
+for (const component of fileComponents) {
+  const by = propertyOf(component, SIGNED_BY_PROPERTY)
+  if (by) console.log(oneLine(`signer:${component.name}=${by}|${propertyOf(component, SIGNER_PROPERTY) ?? ''}`))
 }

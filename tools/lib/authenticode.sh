@@ -1,6 +1,7 @@
 # Authenticode signing and checking with osslsigncode, in the forms that Debian 12's version (2.5) has and
-# later versions keep: "sign" with -pkcs12/-readpass/-ts, and "verify", whose report gives the lines read
-# here. Sourced by tools/release.sh and tools/verify-release.sh.
+# later versions keep: "sign" with -pkcs12/-readpass/-ts, which replaces a signature the file already
+# carries, and "verify", whose report gives the lines read here. Programs and DLLs are signed alike.
+# Sourced by tools/release.sh and tools/verify-release.sh.
 #
 # The Authenticode digest of a program is the hash of the file without its checksum field, the entry of the
 # certificate table and the certificate table itself (where the signature goes): signing changes the file
@@ -36,6 +37,16 @@ authenticode_field() {
 # authenticode_signer <report file>: the subject of the signer's certificate.
 authenticode_signer() {
   awk '/^Signer.s certificate:/ { found = 1 } found && /Subject:/ { sub(/^[ \t]*Subject: */, ""); print; exit }' "$1"
+}
+
+# authenticode_signer_id <report file>: the signer's certificate as "<subject>; issuer <issuer>; serial
+# <serial>", which names one certificate; empty for a file without a signature. The report of a signature
+# whose chain is not trusted names the signer too.
+authenticode_signer_id() {
+  awk '/^Signer.s certificate:/ { found = 1; next }
+       found && /^[ \t]*Subject:/ { sub(/^[ \t]*Subject: */, ""); subject = $0; next }
+       found && /^[ \t]*Issuer *:/ { sub(/^[ \t]*Issuer *: */, ""); issuer = $0; next }
+       found && /^[ \t]*Serial *:/ { sub(/^[ \t]*Serial *: */, ""); print subject "; issuer " issuer "; serial " $0; exit }' "$1"
 }
 
 # authenticode_digest_of_unsigned <program> <algorithm: sha256, sha1, ...> <scratch folder>
