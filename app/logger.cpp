@@ -68,7 +68,8 @@ void forward_to_page(std::string_view message) {
 void append_line(Logger& logger, const std::string& line) {
   if (logger.folder.empty()) return;
   std::lock_guard guard(logger.lock);
-  if (logger.finalPathFor != logger.folder) {
+  // Asked again while unknown: a folder that could not be resolved once may be resolved later.
+  if (logger.finalPathFor != logger.folder || logger.folderFinalPath.empty()) {
     uint32_t error = 0;
     logger.folderFinalPath = logger.files->finalPathOfFolder(logger.folder, error);
     logger.finalPathFor = logger.folder;
