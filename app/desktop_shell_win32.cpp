@@ -57,8 +57,8 @@ class SystemDesktopShell : public DesktopShell {
   ShellAnswer open(const std::wstring& target, const std::wstring& folder) override {
     // The shell windows of this session; the system account and services have none.
     Com<IShellWindows> windows;
-    HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                                  windows.outVoid());
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.outVoid());
     if (FAILED(hr)) return noShell("no shell windows", hr);
     Variant desktop, none;
     desktop.number(CSIDL_DESKTOP);
@@ -84,7 +84,8 @@ class SystemDesktopShell : public DesktopShell {
     if (FAILED(hr)) return noShell("the desktop's view has no automation object", hr);
     Com<IDispatch> application;
     hr = dual.p->get_Application(application.out());
-    if (FAILED(hr) || !application.p) return noShell("the desktop's shell object is missing", FAILED(hr) ? hr : E_POINTER);
+    if (FAILED(hr) || !application.p)
+      return noShell("the desktop's shell object is missing", FAILED(hr) ? hr : E_POINTER);
     Com<IShellDispatch2> shell;
     hr = application.p->QueryInterface(IID_IShellDispatch2, shell.outVoid());
     if (FAILED(hr)) return noShell("the desktop's shell cannot start anything", hr);

@@ -10,9 +10,9 @@
 
 // One record of the console's input, as ReadConsoleInputW reports it.
 struct ConsoleEvent {
-  bool isKey = false;        // a KEY_EVENT; mouse, focus, menu and size events are not keys
-  bool keyDown = false;      // pressed, not released
-  uint16_t virtualKey = 0;   // VK_*
+  bool isKey = false;       // a KEY_EVENT; mouse, focus, menu and size events are not keys
+  bool keyDown = false;     // pressed, not released
+  uint16_t virtualKey = 0;  // VK_*
 };
 
 class ConsoleInput {

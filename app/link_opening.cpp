@@ -70,7 +70,6 @@ void openLink(std::wstring_view link, const std::vector<LinkedFile>& files, Desk
                     shown, answer.reason),
         Debug);
   } else if (answer.kind == ShellAnswer::Failed) {
-    log(fmt::format("The link \"{}\" was not opened: the desktop shell refused it ({}).", shown, answer.reason),
-        Debug);
+    log(fmt::format("The link \"{}\" was not opened: the desktop shell refused it ({}).", shown, answer.reason), Debug);
   }
 }

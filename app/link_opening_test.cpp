@@ -26,9 +26,8 @@ void recordLine(std::string_view message, int level) {
   lines.push_back((level == Debug ? "Debug: " : "Other: ") + std::string(message));
 }
 
-const std::vector<LinkedFile> kLog = {
-    {L"C:\\Users\\ANNLEE~1\\AppData\\Local\\Temp\\OstrivelLog.txt",
-     L"C:\\Users\\Ann L\u00E9e\\AppData\\Local\\Temp\\OstrivelLog.txt"}};
+const std::vector<LinkedFile> kLog = {{L"C:\\Users\\ANNLEE~1\\AppData\\Local\\Temp\\OstrivelLog.txt",
+                                       L"C:\\Users\\Ann L\u00E9e\\AppData\\Local\\Temp\\OstrivelLog.txt"}};
 
 TEST(LinkOpening, OnlyWebPagesAndTheProgramsOwnFilesAreOpened) {
   const std::wstring logHref = L"\"file:///C:\\Users\\ANNLEE~1\\AppData\\Local\\Temp\\OstrivelLog.txt\"";

@@ -24,11 +24,20 @@ TEST(SafeAppend, WhatIsAtTheLogsPlaceDecidesWhetherItIsWritten) {
       {"a plain log", [](TestFiles& f) { f.files[kLog]; }, AppendOpening::None, false},
       {"no log yet", [](TestFiles&) {}, AppendOpening::None, false},
       {"a symbolic link planted there",
-       [](TestFiles& f) { f.files[kLog].facts = {0x20 | 0x400, kSymlink, 1}; }, AppendOpening::ReparsePoint, false},
+       [](TestFiles& f) {
+         f.files[kLog].facts = {0x20 | 0x400, kSymlink, 1};
+       },
+       AppendOpening::ReparsePoint, false},
       {"a mount point planted there",
-       [](TestFiles& f) { f.files[kLog].facts = {0x10 | 0x400, kMountPoint, 1}; }, AppendOpening::ReparsePoint, false},
+       [](TestFiles& f) {
+         f.files[kLog].facts = {0x10 | 0x400, kMountPoint, 1};
+       },
+       AppendOpening::ReparsePoint, false},
       {"a second hard link of another file",
-       [](TestFiles& f) { f.files[kLog].facts = {0x20, 0, 2}; }, AppendOpening::SeveralLinks, false},
+       [](TestFiles& f) {
+         f.files[kLog].facts = {0x20, 0, 2};
+       },
+       AppendOpening::SeveralLinks, false},
       // The folder swapped for a junction to \RPC Control after its final path was taken, with an
       // object-manager link named like the log: the path now leads to another file.
       {"a path that leads elsewhere",
@@ -38,8 +47,10 @@ TEST(SafeAppend, WhatIsAtTheLogsPlaceDecidesWhetherItIsWritten) {
        },
        AppendOpening::ElsewhereNow, false},
       {"a log made where the path now leads",
-       [](TestFiles& f) { f.redirects = {{kFolder, L"\\\\?\\C:\\Windows\\System32"}}; }, AppendOpening::ElsewhereNow,
-       true},
+       [](TestFiles& f) {
+         f.redirects = {{kFolder, L"\\\\?\\C:\\Windows\\System32"}};
+       },
+       AppendOpening::ElsewhereNow, true},
       {"a log held open without sharing", [](TestFiles& f) { f.openErrors[kLog] = 32; }, AppendOpening::CannotOpen,
        false},
   };
@@ -60,7 +71,9 @@ TEST(SafeAppend, WhatIsAtTheLogsPlaceDecidesWhetherItIsWritten) {
       continue;
     }
     EXPECT_FALSE(opening.file);
-    if (existed) EXPECT_EQ(files.files.at(kLog).content, "") << "nothing written to what was there";
+    if (existed) {
+      EXPECT_EQ(files.files.at(kLog).content, "") << "nothing written to what was there";
+    }
     EXPECT_EQ(files.removed, c.createdAndTakenBack ? std::vector<std::wstring>{kLog} : std::vector<std::wstring>{})
         << "only what the opening made is removed";
   }

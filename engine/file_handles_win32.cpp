@@ -58,7 +58,8 @@ std::wstring finalPathWithinDrive(HANDLE handle, const std::wstring& openedAs, u
   }
   const auto* name = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
   error = 0;
-  return std::wstring(L"\\\\?\\") + letter + L':' + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
+  return std::wstring(L"\\\\?\\") + letter + L':' +
+         std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t));
 }
 
 std::wstring finalPathOf(HANDLE handle, const std::wstring& openedAs, uint32_t& error) {

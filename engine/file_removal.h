@@ -21,13 +21,13 @@ struct Removal {
     NotTaken,  // it stays: no removal was tried
   };
   enum Reason {
-    None,                  // removed
-    BackupChosen,          // not taken: the user keeps the encrypted files
-    NotDecrypted,          // not taken: the library did not decrypt it
-    ListedFolderUnknown,   // not taken: the listed folder's final path could not be read (error)
-    IsALink,               // refused: the handle reaches a link (a name-surrogate reparse point)
-    ElsewhereNow,          // refused: the handle's final path is not the listed one (finalPath)
-    SystemError,           // refused: opening, asking or deleting failed (error)
+    None,                 // removed
+    BackupChosen,         // not taken: the user keeps the encrypted files
+    NotDecrypted,         // not taken: the library did not decrypt it
+    ListedFolderUnknown,  // not taken: the listed folder's final path could not be read (error)
+    IsALink,              // refused: the handle reaches a link (a name-surrogate reparse point)
+    ElsewhereNow,         // refused: the handle's final path is not the listed one (finalPath)
+    SystemError,          // refused: opening, asking or deleting failed (error)
   };
   Outcome outcome = NotTaken;
   Reason reason = NotDecrypted;

@@ -18,9 +18,9 @@ struct AccessEntry {
 };
 
 struct FolderSecurity {
-  bool read = false;   // false: the rights could not be read, error says why
-  uint32_t error = 0;  // system error code
-  std::string owner;   // the owner's SID
+  bool read = false;    // false: the rights could not be read, error says why
+  uint32_t error = 0;   // system error code
+  std::string owner;    // the owner's SID
   bool hasDacl = true;  // false: no access list at all, which lets everyone do everything
   std::vector<AccessEntry> entries;
 };

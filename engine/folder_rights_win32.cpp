@@ -85,9 +85,9 @@ class SystemFolderRights : public FolderRights {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT,
-                                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                                               nullptr, &dacl, nullptr, &descriptor);
+    const DWORD status =
+        GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor);
     if (status != ERROR_SUCCESS) {
       security.error = status;
       return security;

@@ -991,7 +991,7 @@ TEST_F(Run, AFileWhoseFolderCouldNotBeResolvedWhenListedIsKept) {
 TEST_F(Run, ARelativeScanPathIsResolvedOnceBeforeTheLibraryStarts) {
   // Two folders of the same name; the library changes the working directory while it works.
   WindowsFolders folders;
-  for (const std::wstring& base : {L"C:\\work", L"C:\\Windows"}) {
+  for (const std::wstring base : {L"C:\\work", L"C:\\Windows"}) {
     folders.nodes[base + L"\\victim"] = {WindowsFolders::kFolder};
     folders.nodes[base + L"\\victim\\a.kyl"] = {};
     lib.results[base + L"\\victim\\a.kyl"] = Decrypted;

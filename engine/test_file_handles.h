@@ -26,7 +26,7 @@ class TestFiles : public FileHandles {
   std::map<std::wstring, uint32_t> folderErrors;  // by folder: its final path cannot be read
   std::vector<std::wstring> removed;              // paths whose marked handle closed, in order
   std::vector<std::wstring> created;
-  std::wstring workingDirectory = L"C:\\work";    // what a relative path is resolved against, at each call
+  std::wstring workingDirectory = L"C:\\work";  // what a relative path is resolved against, at each call
 
   // A relative path as the system resolves it now.
   std::wstring resolved(const std::wstring& path) const {
