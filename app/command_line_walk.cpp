@@ -52,7 +52,9 @@ CommandLineOutcome walkCommandLine(const std::vector<std::wstring>& arguments, c
       if (i + 1 >= arguments.size()) continue;  // nothing follows: the option does nothing
       const std::wstring& path = arguments[++i];
       (isScanPath ? outcome.settings.scanPath : outcome.settings.testPath) = path;
-      const PathCheck check = system.checkPath(path);
+      // A NUL would cut the path where the system reads it, so it would name another file: such a path
+      // does not exist.
+      const PathCheck check = path.find(L'\0') == std::wstring::npos ? system.checkPath(path) : PathCheck{};
       if (!check.problem.empty()) outcome.logLines.push_back(check.problem);
       if (!check.exists) {
         return failure(std::move(outcome), isScanPath ? "The provided scan path does not exist!"

@@ -6,12 +6,14 @@
 
 namespace {
 
-// Paths that "exist" for these cases; everything else is missing, and "denied" cannot be checked.
+// Paths that "exist" for these cases; everything else is missing, and "denied" cannot be checked. The
+// system reads a path up to its first NUL, as Windows does with the C string it is given.
 CommandLineSystem fakeSystem(bool testPathEnabled) {
   CommandLineSystem system;
   system.testPathEnabled = testPathEnabled;
-  system.checkPath = [](const std::wstring& path) {
+  system.checkPath = [](const std::wstring& given) {
     static const std::set<std::wstring> existing = {L"C:\\data", L"C:\\pairs", L"start", L"C:\\data\\one.kyl"};
+    const std::wstring path = given.c_str();
     if (path == L"denied") return PathCheck{false, "Could not check whether \"denied\" exists: access denied"};
     return PathCheck{existing.count(path) > 0, {}};
   };
@@ -119,6 +121,16 @@ TEST(CommandLineWalk, Cases) {
        true,
        true,
        false},
+      {"a scan path with a NUL does not exist, whatever its first part names",
+       {L"start", L"-scan-path", std::wstring(L"C:\\data\0\\elsewhere", 18)},
+       false,
+       false,
+       {"The provided scan path does not exist!"}},
+      {"a test path with a NUL does not exist",
+       {L"start", L"-full-scan", L"-test-path", std::wstring(L"C:\\pairs\0", 9)},
+       true,
+       false,
+       {"The provided test path does not exist!"}},
       {"unanswerable existence check is logged",
        {L"start", L"-scan-path", L"denied"},
        false,

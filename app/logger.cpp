@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
-#include <share.h>
+#include <fmt/format.h>
 
-#include <cstdio>
 #include <memory>
 #include <mutex>
+#include <system_error>
 
 #include "app/log_line.h"
+#include "app/safe_append.h"
 #include "engine/decryptor.h"
+#include "engine/folder_walk.h"
 #include "host/page_call.h"
 #include "host/text_conversions.h"
 #include "text/encodings.h"
@@ -26,9 +28,9 @@ std::wstring temp_directory() {
   return std::wstring(buffer, n);
 }
 
-// The file is opened by an 8-bit path; a temporary folder whose name the code page cannot express is
-// reached through its short name instead, so the log still lands there.
-std::string file_system_path(const std::wstring& wide) {
+// The path as shown to the user in 8-bit text; a temporary folder whose name the code page cannot
+// express is shown by its short name, which still names it.
+std::string shown_path(const std::wstring& wide) {
   bool lossy = false;
   std::string narrow = text::ansi_from_wide(wide, &lossy);
   if (lossy) {
@@ -41,15 +43,16 @@ std::string file_system_path(const std::wstring& wide) {
   return narrow;
 }
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-// Each line opens and closes the file anew, so nothing stays open between calls.
-using OwnedFile = std::unique_ptr<FILE, FileCloser>;
-
-std::mutex& file_lock() {
-  static std::mutex lock;
-  return lock;
+// The file is written by handle, not in the C runtime's text mode, so its line ends are made here as text
+// mode made them: every line feed becomes CR LF.
+std::string with_crlf(const std::string& line) {
+  std::string out;
+  out.reserve(line.size() + 8);
+  for (char c : line) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
 }
 
 void forward_to_page(std::string_view message) {
@@ -62,23 +65,44 @@ void forward_to_page(std::string_view message) {
   }
 }
 
-void append_line(const std::string& path, const std::string& line) {
-  if (path.empty()) return;
-  // Lines from several threads of this process never interleave; other processes share the file.
-  std::lock_guard guard(file_lock());
-  if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) {
-    std::fwrite(line.data(), 1, line.size(), file.get());
+void append_line(Logger& logger, const std::string& line) {
+  if (logger.folder.empty()) return;
+  std::lock_guard guard(logger.lock);
+  // Asked again while unknown: a folder that could not be resolved once may be resolved later.
+  if (logger.finalPathFor != logger.folder || logger.folderFinalPath.empty()) {
+    uint32_t error = 0;
+    logger.folderFinalPath = logger.files->finalPathOfFolder(logger.folder, error);
+    logger.finalPathFor = logger.folder;
+  }
+  const std::wstring name = text::wide_from_utf8(kLogFileName);
+  AppendOpening opening = openForAppending(*logger.files, logger.filePath(), logger.folderFinalPath, name);
+  if (opening.file) {
+    uint32_t error = 0;
+    opening.file->append(with_crlf(line), error);  // a write error drops the line, as a full disk would
+    return;
+  }
+  if (!logger.refusal.empty()) return;
+  logger.refusal = appendRefusalLine(fmt::format("The log file \"{}\"", logger.path), opening,
+                                     std::system_category().message(static_cast<int>(opening.error)));
+  if (logger.console) {
+    logger.console(logger.refusal.c_str());
+    logger.refusalShown = true;
   }
 }
 
 }  // namespace
 
+std::wstring Logger::filePath() const { return joinPath(folder, text::wide_from_utf8(kLogFileName)); }
+
 Logger& Logger::instance() {
   static Logger* logger = nullptr;
   if (!logger) {
     logger = new Logger();
-    const std::wstring dir = temp_directory();
-    if (!dir.empty()) logger->path = file_system_path(dir) + (dir.back() == L'\\' ? "" : "\\") + kLogFileName;
+    logger->folder = temp_directory();
+    if (!logger->folder.empty()) {
+      const std::string shown = shown_path(logger->folder);
+      if (!shown.empty()) logger->path = shown + (shown.back() == '\\' ? "" : "\\") + kLogFileName;
+    }
   }
   return *logger;
 }
@@ -86,8 +110,24 @@ Logger& Logger::instance() {
 void writeLog(std::string_view message, int level) {
   try {
     if (level == Info && Decryptor::instance().stopped.load()) forward_to_page(message);
-    append_line(Logger::instance().path, format_log_line(std::chrono::system_clock::now(), level, message));
+    append_line(Logger::instance(), format_log_line(std::chrono::system_clock::now(), level, message));
   } catch (...) {
     // Out of memory while formatting: the line is lost, the caller goes on.
+  }
+}
+
+std::string logRefusal() {
+  Logger& logger = Logger::instance();
+  std::lock_guard guard(logger.lock);
+  return logger.refusal;
+}
+
+void setLogConsole(void (*print)(const char* line)) {
+  Logger& logger = Logger::instance();
+  std::lock_guard guard(logger.lock);
+  logger.console = print;
+  if (print && !logger.refusal.empty() && !logger.refusalShown) {
+    print(logger.refusal.c_str());
+    logger.refusalShown = true;
   }
 }

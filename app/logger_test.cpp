@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/test_file_handles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -30,22 +32,24 @@ class LoggerFile : public testing::Test {
                                         testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    file_ = dir_ / "log.txt";
-    saved_ = Logger::instance().path;
-    Logger::instance().path = file_.string();
+    file_ = dir_ / "OstrivelLog.txt";
+    saved_ = Logger::instance().folder;
+    Logger::instance().folder = dir_.wstring();
   }
   void TearDown() override {
-    Logger::instance().path = saved_;
+    Logger::instance().folder = saved_;
     fs::remove_all(dir_);
   }
   fs::path dir_, file_;
-  std::string saved_;
+  std::wstring saved_;
 };
 
 TEST_F(LoggerFile, PathIsTheLogNameInTheTemporaryFolder) {
-  const fs::path expected = fs::temp_directory_path() / "OstrivelLog.txt";
-  EXPECT_TRUE(fs::equivalent(fs::path(saved_).parent_path(), expected.parent_path()));
-  EXPECT_EQ(fs::path(saved_).filename(), "OstrivelLog.txt");
+  const fs::path expected = (fs::temp_directory_path() / "OstrivelLog.txt").parent_path();
+  EXPECT_TRUE(fs::equivalent((fs::path(saved_) / "OstrivelLog.txt").parent_path(), expected));
+  const fs::path shown(Logger::instance().path);
+  EXPECT_TRUE(fs::equivalent(shown.parent_path(), expected));
+  EXPECT_EQ(shown.filename(), "OstrivelLog.txt");
 }
 
 TEST_F(LoggerFile, LinesEndWithCrLfAndAppend) {
@@ -71,7 +75,7 @@ TEST_F(LoggerFile, UnwritableFileDropsTheLineAndTheNextCallTriesAgain) {
 }
 
 TEST_F(LoggerFile, MissingFolderIsNotAnError) {
-  Logger::instance().path = (dir_ / "no-such-folder" / "log.txt").string();
+  Logger::instance().folder = (dir_ / "no-such-folder").wstring();
   writeLog("dropped", Debug);
   EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
 }
@@ -98,6 +102,55 @@ TEST_F(LoggerFile, ConcurrentWritersLeaveWholeLines) {
               "writer " + std::to_string(t) + " " + std::string(300, char('a' + t)) + "]");
   }
   EXPECT_EQ(count, kThreads * kLines);
+}
+
+// What the log does when its place holds something planted there: nothing is written, one console line
+// says so, and the rest of the program goes on.
+class LoggerAgainstAPlantedLink : public testing::Test {
+ protected:
+  void SetUp() override {
+    Logger& logger = Logger::instance();
+    saved_ = {logger.folder, logger.files};
+    logger.folder = L"T:\\temp";
+    logger.files = &files_;
+    logger.finalPathFor.clear();
+    logger.refusal.clear();
+    logger.refusalShown = false;
+    shown.clear();
+  }
+  void TearDown() override {
+    Logger& logger = Logger::instance();
+    logger.folder = saved_.first;
+    logger.files = saved_.second;
+    logger.finalPathFor.clear();
+    logger.refusal.clear();
+    logger.refusalShown = false;
+    setLogConsole(nullptr);
+  }
+  static void print(const char* line) { shown.push_back(line); }
+  static inline std::vector<std::string> shown;
+  TestFiles files_;
+  std::pair<std::wstring, FileHandles*> saved_;
+};
+
+TEST_F(LoggerAgainstAPlantedLink, TheLineIsNotWrittenAndTheConsoleIsToldOnce) {
+  const std::wstring log = L"T:\\temp\\OstrivelLog.txt";
+  files_.files[log].facts = {0x20 | 0x400, 0xA000000C, 1};  // a symbolic link to some file of the machine
+  writeLog("first", Debug);
+  setLogConsole(&print);  // the console opens later, as after an argument error
+  writeLog("second", Info);
+  EXPECT_EQ(files_.files.at(log).content, "");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find("was not written: it is a link or another reparse point"), std::string::npos) << shown[0];
+  EXPECT_EQ(logRefusal(), shown[0]);
+}
+
+TEST_F(LoggerAgainstAPlantedLink, APlainLogGetsItsLinesWithCrLf) {
+  writeLog("two\nlines", Debug);
+  const std::string& text = files_.files.at(L"T:\\temp\\OstrivelLog.txt").content;
+  EXPECT_NE(text.find("\t[Debug]\t[two\r\nlines]\r\n"), std::string::npos) << text;
+  EXPECT_EQ(files_.created, std::vector<std::wstring>{L"T:\\temp\\OstrivelLog.txt"});
+  EXPECT_TRUE(logRefusal().empty());
 }
 
 }  // namespace

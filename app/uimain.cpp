@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/frame_page.h"
+#include "app/key_wait.h"
 #include "app/logger.h"
 #include "app/native_methods.h"
 #include "engine/decryptor.h"
@@ -21,15 +22,27 @@
 
 namespace {
 
+sciter::debug_output_console* argument_console = nullptr;
+
+void print_on_argument_console(const char* text) { argument_console->print(text); }
+
 [[noreturn]] void report_argument_error(const frame& window, bool help_requested) {
+  // Asked before the console opens: how the program's standard input was given (key_wait.h).
+  ConsoleInput& input = systemConsoleInput();
   // The console object stays installed as the engine's sink until the process ends.
-  auto* console = new sciter::debug_output_console();
+  argument_console = new sciter::debug_output_console();
   if (help_requested)
-    console->put_formatted("Check %%temp%%\\%s!\n", kLogFileName);
+    argument_console->put_formatted("Check %%temp%%\\%s!\n", kLogFileName);
   else
-    console->put_formatted("Error parsing arguments! Check %%temp%%\\%s!\n", kLogFileName);
+    argument_console->put_formatted("Error parsing arguments! Check %%temp%%\\%s!\n", kLogFileName);
+  // A log that could not be written is told here, where the user is sent to it.
+  setLogConsole([](const char* line) {
+    print_on_argument_console(line);
+    print_on_argument_console("\n");
+  });
   if (HWND hwnd = window.handle()) ShowWindow(hwnd, SW_HIDE);
-  std::system("pause");
+  // The prompt of the command interpreter's pause, without starting one (key_wait.h).
+  waitForOneKey(input, print_on_argument_console);
   std::exit(2);
 }
 
@@ -58,8 +71,7 @@ int uimain(std::function<int()> run_loop) {
   decryptor.window = &page;
   logger.window = window;
 
-  if (!decryptor.loadLibrary()) std::exit(1);
-  decryptor.publishToolInfo();
+  if (!decryptor.loadLibrary() || !decryptor.publishToolInfo()) std::exit(1);
 
   const std::vector<std::wstring>& arguments = app_arguments();
   if (arguments.size() > 1 && !parseCommandLine(decryptor, arguments))

@@ -4,6 +4,7 @@
 
 #include "engine/library_loading.h"
 #include "engine/library_lookup.h"
+#include "engine/library_records.h"
 
 Decryptor& Decryptor::instance() {
   static Decryptor* decryptor = nullptr;
@@ -12,6 +13,10 @@ Decryptor& Decryptor::instance() {
 }
 
 bool Decryptor::loadLibrary() {
+  if (const std::optional<std::string> refusal = libraryFolderRefusal(*folderRights)) {
+    writeLine(*refusal, Debug);
+    return false;
+  }
   const LibraryChoice choice = findLibraryInWorkingDirectory(systemFolders());
   LibraryExports exports;
   if (!choice.name.empty()) {
@@ -36,10 +41,15 @@ bool Decryptor::loadLibrary() {
   return missing.empty();
 }
 
-void Decryptor::publishToolInfo() {
+bool Decryptor::publishToolInfo() {
   // Value-initialised: every byte, padding included, starts at zero as the library expects.
   info = new ToolInfo();
   getInfo(info);
+  if (const std::optional<std::string> problem = optionListProblem(*info)) {
+    writeLine(fmt::format("The decryption library's option list cannot be read: {}.", *problem), Debug);
+    forgetOptionList(*info);
+    return false;
+  }
 
   RunPage& page = *window;
   if (!info->scanPathEnabled) page.disableScanPath();
@@ -55,6 +65,7 @@ void Decryptor::publishToolInfo() {
   }
   page.setRansomwareName(info->name);
   page.setToolDescription(info->description);
+  return true;
 }
 
 std::vector<OptionChoice> Decryptor::readOptions() { return window->getOptions(); }

@@ -9,12 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_removal.h"
+#include "engine/folder_rights.h"
 #include "engine/library_abi.h"
 #include "engine/run_life.h"
 #include "engine/run_page.h"
 #include "engine/run_platform.h"
 #include "engine/run_report.h"
 #include "engine/run_settings.h"
+
+// What became of one file the scan offered: the library's answer and, after a decryption, what became of
+// the encrypted copy.
+struct FileRecord {
+  const std::wstring& path;  // as the library got it
+  int32_t result;            // the library's FileResult
+  const Removal& removal;    // NotTaken with NotDecrypted unless the library decrypted it
+};
 
 struct Decryptor {
   RunPage* window = nullptr;  // target of every page call; set by start-up, outlives the Decryptor's use
@@ -30,14 +40,20 @@ struct Decryptor {
   InitFn init = nullptr;
   DecryptSingleFileFn decryptSingleFile = nullptr;
   FinishFn finish = nullptr;
-  LogCallback log = nullptr;                  // every message of the engine; also handed to Init
-  RunPlatform* platform = &systemPlatform();  // the machine a run walks
+  LogCallback log = nullptr;  // every message of the engine; also handed to Init
+  // Called on the run thread for every file offered, once its removal was decided; may be empty.
+  std::function<void(const FileRecord&)> fileDone;
+  RunPlatform* platform = &systemPlatform();           // the machine a run walks
+  FolderRights* folderRights = &systemFolderRights();  // who may change the folders a library comes from
 
   // Created on first call, on the main thread before any other thread exists; never destroyed.
   static Decryptor& instance();
 
+  // Finds, loads and binds the library; false (with the reasons logged at Debug) ends start-up.
   bool loadLibrary();
-  void publishToolInfo();
+  // Asks the library for its information and passes it to the page; false when its records are broken,
+  // which ends start-up like a library that cannot be bound.
+  bool publishToolInfo();
   std::vector<OptionChoice> readOptions();
 
   // Starts the run thread without command-line settings; raises std::system_error when the thread cannot be

@@ -1,6 +1,6 @@
 // What the folder walk asks of the machine: the listing of one folder, the attributes of a path or of what
-// a link points to, and full paths. The system's answers are in folder_system_win32.cpp; tests hand the walk
-// a machine of their own that answers as Windows does.
+// a link points to, full paths and the final paths of folders. The system's answers are in folder_system_win32.cpp;
+// tests hand the walk a machine of their own that answers as Windows does.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,9 @@ class FolderSystem {
   virtual bool targetAttributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) = 0;
   // What GetFullPathNameW makes of a path; empty when it cannot be resolved.
   virtual std::wstring fullPathOf(std::wstring_view path) = 0;
+  // The final path of a folder, links followed (GetFinalPathNameByHandleW); empty with the error when
+  // unknown.
+  virtual std::wstring finalPathOf(const std::wstring& folder, uint32_t& error) = 0;
 };
 
 // The machine the program runs on.

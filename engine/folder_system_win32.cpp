@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "engine/file_handles.h"
 #include "engine/folder_system.h"
 
 namespace {
@@ -77,6 +78,10 @@ class SystemFolders : public FolderSystem {
   }
 
   std::wstring fullPathOf(std::wstring_view path) override { return systemFullPathOf(path); }
+
+  std::wstring finalPathOf(const std::wstring& folder, uint32_t& error) override {
+    return systemFileHandles().finalPathOfFolder(folder, error);
+  }
 };
 
 }  // namespace

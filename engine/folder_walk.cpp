@@ -32,13 +32,17 @@ std::wstring FolderWalk::forSystem(const std::wstring& path, bool listing) const
 }
 
 uint32_t FolderWalk::enter(const std::wstring& folder) {
+  // Taken before the listing: a folder swapped after this point leads the removal elsewhere, which its
+  // check then refuses.
+  uint32_t finalError = 0;
+  std::wstring finalPath = system_.finalPathOf(forSystem(folder, false), finalError);
   uint32_t error = 0;
   auto listing = system_.list(joinPath(forSystem(folder, true), L"*"), error);
   if (!listing) {
     // A drive root has no "." entry, so an empty one answers "no file".
     return error == kErrorFileNotFound || error == kErrorNoMoreFiles ? 0 : error;
   }
-  stack_.push_back({std::move(listing), folder});
+  stack_.push_back({std::move(listing), folder, std::move(finalPath), finalError});
   return 0;
 }
 
@@ -55,13 +59,20 @@ bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
   broken_ = 0;
   brokenAt_.clear();
   uint32_t attributes = 0;
-  if (root.empty()) {
+  // Handed to the system, a root with a NUL would be cut there and name its parent instead, over and over.
+  if (root.empty() || root.find(L'\0') != std::wstring::npos) {
     error = kErrorPathNotFound;
     return false;
   }
   if (!system_.attributesOf(forSystem(root, false), attributes, error)) return false;
   if (!(attributes & kAttributeDirectory)) {
-    singleFile_ = root;
+    // The folder the file lies in, and its final path, as for any file the walk lists.
+    const size_t separator = root.find_last_of(L"\\/");
+    std::wstring folder = separator == std::wstring::npos ? std::wstring(L".") : root.substr(0, separator);
+    if (separator != std::wstring::npos && (folder.empty() || folder.back() == L':')) folder += root[separator];
+    singleFile_ = {root, WalkEntry::RegularFile, 0};
+    singleFile_.name = separator == std::wstring::npos ? root : root.substr(separator + 1);
+    singleFile_.folderFinalPath = system_.finalPathOf(forSystem(folder, false), singleFile_.folderError);
     singleFilePending_ = true;
     return true;
   }
@@ -72,7 +83,7 @@ bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
 bool FolderWalk::next(WalkEntry& entry) {
   if (singleFilePending_) {
     singleFilePending_ = false;
-    entry = {singleFile_, WalkEntry::RegularFile, 0};
+    entry = singleFile_;
     return true;
   }
   if (!folderToEnter_.empty()) {
@@ -100,28 +111,24 @@ bool FolderWalk::next(WalkEntry& entry) {
     entry.path = joinPath(level.folder, listed.name);
     entry.kind = WalkEntry::Other;
     entry.error = 0;
+    entry.name.clear();
+    entry.folderFinalPath.clear();
+    entry.folderError = 0;
     switch (classifyListed(listed.attributes, listed.reparseTag)) {
       case ListedAs::Folder:
         folderToEnter_ = entry.path;
         break;
       case ListedAs::FolderLink:
+      case ListedAs::FileLink:
+        // A link to a file is not the file: the library would write the clean copy beside the link, in the
+        // folder of whoever made it, from a file that may belong to anyone.
         break;
       case ListedAs::File:
         entry.kind = WalkEntry::RegularFile;
+        entry.name = listed.name;
+        entry.folderFinalPath = level.finalPath;
+        entry.folderError = level.finalError;
         break;
-      case ListedAs::FileLink: {
-        // A dangling link, or one that points at a folder, is passed over like any non-file.
-        uint32_t target = 0;
-        if (!system_.targetAttributesOf(forSystem(entry.path, false), target, error)) {
-          if (!isGone(error)) {
-            entry.kind = WalkEntry::Unreadable;
-            entry.error = error;
-          }
-        } else if (!(target & kAttributeDirectory)) {
-          entry.kind = WalkEntry::RegularFile;
-        }
-        break;
-      }
     }
     return true;
   }

@@ -1,9 +1,12 @@
 // Depth-first listing of everything under one root, folders before their content. Folders that cannot be
 // opened for lack of access are passed over silently. Symbolic links, junctions and mount points are listed
-// but never entered, so a walk cannot leave its root or loop; other reparse-point folders, such as cloud
-// placeholders, are entered like plain ones (listing_rule.h). A root that names a file lists that one file.
-// Entries keep the root's spelling joined with the relative names; only what the walk itself asks of the
-// system goes in the long-path form, where the path rule asks for it (long_path.h).
+// but never entered, so a walk cannot leave its root or loop, and links to files are not files; other
+// reparse points, such as cloud placeholders, are entered or handed over like plain ones (listing_rule.h). A
+// root that names a file lists that one file. Entries keep the root's spelling joined with the relative
+// names; only what the walk itself asks of the system goes in the long-path form, where the path rule asks
+// for it (long_path.h). Each file carries the final path its folder had when the walk opened that folder,
+// which the removal checks its handle against (file_removal.h). A root holding a NUL character names no
+// folder the system could open, and is answered as a path that does not exist.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +33,8 @@ class FolderWalk : public EntryWalk {
   struct Level {
     std::unique_ptr<FolderListing> listing;
     std::wstring folder;
+    std::wstring finalPath;  // empty when it could not be read
+    uint32_t finalError = 0;
   };
 
   // Starts listing a folder; 0 also for an empty one.
@@ -40,7 +45,7 @@ class FolderWalk : public EntryWalk {
   FolderSystem& system_;
   std::vector<Level> stack_;
   std::wstring folderToEnter_;  // the folder just listed, entered on the next call
-  std::wstring singleFile_;     // a root that names a file
+  WalkEntry singleFile_;        // a root that names a file
   bool singleFilePending_ = false;
   uint32_t broken_ = 0;
   std::wstring brokenAt_;

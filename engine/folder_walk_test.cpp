@@ -57,6 +57,33 @@ TEST_F(FolderWalkTest, ListsEveryFileUnderTheRootJoinedToIt) {
   EXPECT_EQ(listing.broken, 0u);
 }
 
+TEST_F(FolderWalkTest, EachFileCarriesItsNameAndTheFinalPathOfItsFolder) {
+  FolderWalk walk(systemFolders());
+  uint32_t error = 0;
+  ASSERT_TRUE(walk.open(root_.native(), error)) << error;
+  WalkEntry entry;
+  int files = 0;
+  while (walk.next(entry)) {
+    if (entry.kind != WalkEntry::RegularFile) continue;
+    ++files;
+    EXPECT_EQ(joinPath(entry.path.substr(0, entry.path.size() - entry.name.size() - 1), entry.name), entry.path);
+    ASSERT_EQ(entry.folderFinalPath.rfind(L"\\\\?\\", 0), 0u) << entry.folderError;
+    const std::wstring folder = entry.path.substr(0, entry.path.size() - entry.name.size() - 1);
+    const std::wstring lastName = folder.substr(folder.find_last_of(L'\\') + 1);
+    EXPECT_TRUE(entry.folderFinalPath.ends_with(L"\\" + lastName))
+        << std::string(entry.folderFinalPath.begin(), entry.folderFinalPath.end());
+  }
+  EXPECT_EQ(files, 4);
+}
+
+TEST_F(FolderWalkTest, ARootHoldingANulIsAPathThatDoesNotExist) {
+  // The system would read it up to the NUL, the test's own root, and list that over and over.
+  FolderWalk walk(systemFolders());
+  uint32_t error = 0;
+  EXPECT_FALSE(walk.open(root_.native() + std::wstring(1, L'\0') + L"\\sub", error));
+  EXPECT_EQ(error, kErrorPathNotFound);
+}
+
 TEST_F(FolderWalkTest, RootWithTrailingSeparatorOrLongPathFormKeepsItsSpelling) {
   const std::wstring withSeparator = root_.native() + L"\\";
   EXPECT_EQ(list(withSeparator).files.front(), withSeparator + L"a.txt");

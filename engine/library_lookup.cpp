@@ -26,6 +26,14 @@ bool isFile(FolderSystem& folders, const ListedName& listed) {
 
 bool namesTheLibrary(std::wstring_view listedPath) { return listedPath.ends_with(kLibraryFileName); }
 
+bool isTheLibrarysOwnName(std::wstring_view listedName) {
+  if (listedName.size() != kLibraryFileName.size()) return false;
+  const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+  for (size_t i = 0; i < listedName.size(); ++i)
+    if (fold(listedName[i]) != fold(kLibraryFileName[i])) return false;
+  return true;
+}
+
 LibraryChoice findLibraryInWorkingDirectory(FolderSystem& folders) {
   LibraryChoice choice;
   uint32_t error = 0;
@@ -35,14 +43,23 @@ LibraryChoice findLibraryInWorkingDirectory(FolderSystem& folders) {
     if (error != kErrorFileNotFound) choice.listingError = error;
     return choice;
   }
+  std::wstring firstBySuffix;
   ListedName listed;
   while (listing->next(listed, error)) {
-    if (namesTheLibrary(listed.name) && isFile(folders, listed)) {
+    const bool own = isTheLibrarysOwnName(listed.name);
+    if (!own && (!firstBySuffix.empty() || !namesTheLibrary(listed.name))) continue;
+    if (!isFile(folders, listed)) continue;
+    if (own) {
       choice.name = listed.name;
       return choice;
     }
+    firstBySuffix = listed.name;
   }
-  if (error != kErrorNoMoreFiles) choice.listingError = error;
+  if (error != kErrorNoMoreFiles) {
+    choice.listingError = error;
+    return choice;
+  }
+  choice.name = firstBySuffix;
   return choice;
 }
 

@@ -48,6 +48,10 @@ class WorkingDirectory : public FolderSystem {
     return true;
   }
   std::wstring fullPathOf(std::wstring_view) override { return {}; }
+  std::wstring finalPathOf(const std::wstring&, uint32_t& error) override {
+    error = kErrorAccessDenied;
+    return {};
+  }
 };
 
 TEST(LibraryLookup, TrailingNameMatchesCaseSensitively) {
@@ -59,6 +63,17 @@ TEST(LibraryLookup, TrailingNameMatchesCaseSensitively) {
       {L".\\Keyloom.dll.bak", false}, {L".\\Keyloom.DLL", false},   {L"Keyloom.dll", true},
   };
   for (const auto& c : cases) EXPECT_EQ(namesTheLibrary(c.path), c.matches) << c.path;
+}
+
+TEST(LibraryLookup, TheOwnNameComparesAsTheFileSystemDoes) {
+  const struct {
+    const wchar_t* name;
+    bool own;
+  } cases[] = {
+      {L"Keyloom.dll", true},   {L"keyloom.DLL", true}, {L"KEYLOOM.DLL", true},       {L"0Keyloom.dll", false},
+      {L"Keyloom.dll ", false}, {L"Keyloom.dl", false}, {L"Keyl\x00F6om.dll", false}, {L"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(isTheLibrarysOwnName(c.name), c.own) << testing::PrintToString(c.name);
 }
 
 TEST(LibraryLookup, MissingExportsAreNamedInBindingOrder) {
@@ -100,15 +115,41 @@ TEST_P(WorkingDirectoryLookup, TakesTheFirstListedFileThatNamesTheLibrary) {
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkingDirectoryLookup,
     testing::Values(
-        LookupCase{"listing_order_decides",
+        LookupCase{"listing_order_decides_without_the_own_name",
                    {{L"BKeyloom.dll", kFile}, {L"AKeyloom.dll", kFile}},
                    {},
                    0,
                    kErrorNoMoreFiles,
                    L"BKeyloom.dll"},
+        // A name that merely ends like the library's, listed first, must not win over the library itself.
+        LookupCase{"the_own_name_wins_over_a_name_listed_before_it",
+                   {{L"0Keyloom.dll", kFile}, {L"Keyloom.dll", kFile}},
+                   {},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"Keyloom.dll"},
+        LookupCase{"the_own_name_in_any_case",
+                   {{L"0Keyloom.dll", kFile}, {L"KEYLOOM.dll", kFile}},
+                   {},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"KEYLOOM.dll"},
+        LookupCase{"a_folder_of_the_own_name_leaves_the_suffix_rule",
+                   {{L"Keyloom.dll", kFolder}, {L"0Keyloom.dll", kFile}},
+                   {},
+                   0,
+                   kErrorNoMoreFiles,
+                   L"0Keyloom.dll"},
+        LookupCase{"a_listing_broken_after_a_name_that_only_ends_like_it",
+                   {{L"0Keyloom.dll", kFile}},
+                   {},
+                   0,
+                   kNetworkError,
+                   L"",
+                   kNetworkError},
         LookupCase{
-            "only_the_exact_ending_counts",
-            {{L"keyloom.dll", kFile}, {L"Keyloom.dll.bak", kFile}, {L"Keyloom.DLL", kFile}, {L"MyKeyloom.dll", kFile}},
+            "only_the_exact_ending_counts_for_the_suffix_rule",
+            {{L"keyloom.dl", kFile}, {L"Keyloom.dll.bak", kFile}, {L"MyKeyloom.DLL", kFile}, {L"MyKeyloom.dll", kFile}},
             {},
             0,
             kErrorNoMoreFiles,

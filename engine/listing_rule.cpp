@@ -5,12 +5,16 @@ namespace {
 // Wine reports a Unix symbolic link to a folder as a reparse point whose tag it leaves at 0 (Wine 8), and
 // shows links to files as the files they point to. Tag 0 is reserved and never a real tag on Windows, so it
 // is taken for a link: the safe side, as a link followed could lead anywhere.
-bool isLink(uint32_t reparseTag) { return reparseTag == 0 || (reparseTag & kTagNameSurrogateBit) != 0; }
+bool isLinkTag(uint32_t reparseTag) { return reparseTag == 0 || (reparseTag & kTagNameSurrogateBit) != 0; }
 
 }  // namespace
 
+bool isLink(uint32_t attributes, uint32_t reparseTag) {
+  return (attributes & kAttributeReparsePoint) != 0 && isLinkTag(reparseTag);
+}
+
 ListedAs classifyListed(uint32_t attributes, uint32_t reparseTag) {
-  const bool link = (attributes & kAttributeReparsePoint) != 0 && isLink(reparseTag);
+  const bool link = isLink(attributes, reparseTag);
   if (attributes & kAttributeDirectory) return link ? ListedAs::FolderLink : ListedAs::Folder;
   return link ? ListedAs::FileLink : ListedAs::File;
 }

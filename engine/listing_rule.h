@@ -19,7 +19,11 @@ enum class ListedAs {
   Folder,      // entered
   FolderLink,  // listed, never entered
   File,        // handed to the library
-  FileLink,    // counts by what it points to, which only the target can tell
+  FileLink,    // passed over: a link is not the file, which is offered where it lies if the scan gets there
 };
 
 ListedAs classifyListed(uint32_t attributes, uint32_t reparseTag);
+
+// True for a link: a reparse point whose tag is a name surrogate (or Wine's tag 0), whether the listing or
+// a handle opened on the link itself shows it.
+bool isLink(uint32_t attributes, uint32_t reparseTag);

@@ -40,10 +40,10 @@ std::size_t rootLength(std::wstring_view full) {
   return i;
 }
 
-// The full path with every name kept as written. The system's own resolution (GetFullPathNameW) would drop
-// trailing dots and spaces, so it is asked only for the current folder a relative path starts from; the
-// names are joined to it here, "." and ".." folded, separators made backslashes. Empty when the start cannot
-// be resolved.
+}  // namespace
+
+// The system's own resolution (GetFullPathNameW) would drop trailing dots and spaces, so it is asked only
+// for the current folder a relative path starts from; the names are joined to it here.
 std::wstring fullPathKeepingNames(std::wstring_view path, const FullPathOf& fullPathOf) {
   std::wstring start;
   std::wstring_view names = path;
@@ -84,7 +84,11 @@ std::wstring fullPathKeepingNames(std::wstring_view path, const FullPathOf& full
   return full;
 }
 
-}  // namespace
+std::wstring anchoredPath(std::wstring_view path, const FullPathOf& fullPathOf) {
+  if (path.empty() || hasLongPathPrefix(path) || isFullyQualified(path)) return std::wstring(path);
+  const std::wstring full = fullPathKeepingNames(path, fullPathOf);
+  return full.empty() ? std::wstring(path) : full;
+}
 
 bool hasNameEndingInDotOrSpace(std::wstring_view path) {
   bool found = false;

@@ -41,6 +41,16 @@ std::wstring longPathForm(std::wstring_view fullPath);
 // True when some name of the path ends with a dot or a space; "." and ".." are folder steps, not names.
 bool hasNameEndingInDotOrSpace(std::wstring_view path);
 
+// The full path with every name kept as written: a relative, drive-relative ("C:docs") or root-relative
+// ("\docs") path joined to the current folder it starts from (the only thing fullPathOf is asked), "." and
+// ".." folded, separators made backslashes. The system's own resolution would drop trailing dots and
+// spaces. Empty when the start cannot be resolved.
+std::wstring fullPathKeepingNames(std::wstring_view path, const FullPathOf& fullPathOf);
+
+// A path made independent of the working directory, once: a fully qualified path, or one in a long-path
+// form, as given; any other resolved with fullPathKeepingNames (as given when that fails).
+std::wstring anchoredPath(std::wstring_view path, const FullPathOf& fullPathOf);
+
 // The path to hand to the system for `use`: `path` unchanged while it (or, for a folder, its listing
 // pattern) fits the classic limit once resolved and none of its names ends with a dot or a space, else the
 // long-path form of its full path. fullPathOf is asked only for paths that are not fully qualified or that

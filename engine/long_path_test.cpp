@@ -155,6 +155,25 @@ TEST(LongPath, FullyQualifiedShortPathsNeverAskTheSystem) {
   EXPECT_EQ(asked, 0);
 }
 
+TEST(LongPath, AScanPathIsAnchoredOnceToWhereItStartsFrom) {
+  const auto full = [](std::wstring_view path) { return fakeFullPath(path); };
+  const struct {
+    const wchar_t* given;
+    const wchar_t* anchored;
+  } cases[] = {
+      {L"victim", L"C:\\work\\victim"},
+      {L"..\\victim\\.\\a", L"C:\\victim\\a"},
+      {L"D:victim", L"D:\\d\\victim"},
+      {L"\\victim", L"C:\\victim"},
+      {L"dir.\\a.locked.", L"C:\\work\\dir.\\a.locked."},  // the names kept, unlike GetFullPathNameW
+      {L"C:\\given\\..\\as is", L"C:\\given\\..\\as is"},  // already independent of the working directory
+      {L"\\\\server\\share\\x", L"\\\\server\\share\\x"},
+      {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+      {L"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(anchoredPath(c.given, full), c.anchored) << c.given;
+}
+
 TEST(LongPath, UnresolvablePathIsLeftAsGiven) {
   const std::wstring relative = pathOfLength(L"docs", 300);
   EXPECT_EQ(systemPathFor(relative, PathUse::File, [](std::wstring_view) { return std::wstring(); }), relative);

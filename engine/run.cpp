@@ -5,6 +5,7 @@
 
 #include "engine/decryptor.h"
 #include "engine/drive_roots.h"
+#include "engine/file_removal.h"
 #include "engine/long_path.h"
 #include "engine/run_report.h"
 #include "text/encodings.h"
@@ -146,6 +147,17 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
       return false;
     }
   }
+  // A path with a NUL names nothing the system could open; handed on, it would be cut there and name
+  // another folder. (The command line cannot carry one; the page can.)
+  for (const auto& [path, line] : {std::pair{&newScanPath, "The provided scan path does not exist!"},
+                                   std::pair{&newTestPath, "The provided test path does not exist!"}}) {
+    if (path->find(L'\0') == std::wstring::npos) continue;
+    endRun(reportProblem(line));
+    return false;
+  }
+  // Resolved once, before the library runs: a library that changes the working directory must not make
+  // the scan, or a removal, find another folder of the same name.
+  newScanPath = anchoredPath(newScanPath, [this](std::wstring_view path) { return platform->fullPathOf(path); });
   scanPath = newScanPath;
   testPath = newTestPath;
   options = newOptions;
@@ -180,14 +192,6 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
 
   WalkEntry entry;
   while (!stopped && walk->next(entry)) {
-    if (entry.kind == WalkEntry::Unreadable) {
-      writeLine(fmt::format("Could not read the status of \"{}\": {}", text::ansi_from_wide(entry.path),
-                            platform->systemMessage(entry.error)),
-                Info);
-      ++failedCount;
-      result = Failed;
-      continue;
-    }
     if (entry.kind != WalkEntry::RegularFile) continue;
     try {
       // A deep file reaches the library, and its removal the system, in the long-path form, so neither
@@ -200,8 +204,17 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
         ++failedCount;
       }
       if (code >= NotEncrypted && code <= Failed) result = worseOf(result, static_cast<FileResult>(code));
+      Removal removal;
+      if (code == Decrypted) {
+        removal = keepEncrypted ? Removal{Removal::NotTaken, Removal::BackupChosen, 0, {}}
+                                : removeListedFile(platform->fileHandles(), file.native(), entry.folderFinalPath,
+                                                   entry.name, entry.folderError);
+        const std::string line =
+            removalLine(text::ansi_from_wide(file.native()), removal, platform->systemMessage(removal.error));
+        if (!line.empty()) writeLine(line, Debug);
+      }
+      if (fileDone) fileDone({file.native(), code, removal});
       if (code == NoDiskSpace) return result;
-      if (code == Decrypted && !keepEncrypted) platform->removeFile(file.native());
     } catch (...) {
       // A file the library could not cope with must not end the scan of the others.
     }

@@ -1,5 +1,5 @@
-// What a run needs from the machine: listing a root, the type of a drive, removing a file, full paths.
-// The system's own answers are in system_platform.cpp; tests hand a run their own.
+// What a run needs from the machine: listing a root, the type of a drive, the files' handles (for the
+// removal), full paths. The system's own answers are in system_platform.cpp; tests hand a run their own.
 #pragma once
 
 #include <cstdint>
@@ -7,15 +7,22 @@
 #include <string>
 #include <string_view>
 
+#include "engine/file_handles.h"
+
 struct WalkEntry {
   enum Kind {
     RegularFile,  // handed to the library
-    Other,        // folder, directory link, dangling link: nothing to do
-    Unreadable,   // a link whose target could not be examined; error holds the system error code
+    Other,        // folder, link: nothing to do
+    Unreadable,   // an entry whose status could not be read; error holds the system error code
   };
   std::wstring path;  // the root joined with the relative names
   Kind kind = Other;
   uint32_t error = 0;
+  // Of a regular file: its name as listed, and the final path of the folder it was listed in, as the walk
+  // found it when it opened that folder (empty when it could not be read, folderError then says why).
+  std::wstring name;
+  std::wstring folderFinalPath;
+  uint32_t folderError = 0;
 };
 
 // Depth-first listing of everything under one root.
@@ -43,8 +50,8 @@ class RunPlatform {
   virtual std::unique_ptr<EntryWalk> newWalk() = 0;
   // The GetDriveTypeW answer for a root such as "C:\" (values in drive_roots.h).
   virtual unsigned driveType(const std::wstring& root) = 0;
-  // Errors are not reported: a file that cannot be removed stays.
-  virtual void removeFile(const std::wstring& path) = 0;
+  // What the removal of a decrypted file asks of it (file_removal.h).
+  virtual FileHandles& fileHandles() = 0;
   // What GetFullPathNameW makes of a path; empty when it cannot be resolved. Used by the long-path rule.
   virtual std::wstring fullPathOf(std::wstring_view path) = 0;
   virtual std::string systemMessage(uint32_t code) = 0;  // ANSI code page

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -15,7 +16,9 @@
 #include "engine/decryptor.h"
 #include "engine/drive_roots.h"
 #include "engine/folder_walk.h"
+#include "engine/library_records.h"
 #include "engine/listing_rule.h"
+#include "engine/test_file_handles.h"
 #include "engine/test_listing.h"
 
 namespace {
@@ -30,6 +33,7 @@ struct FakeLibrary {
   std::string initError;
   std::function<void()> duringInit;
   std::function<void(const std::wstring& path)> duringFile;  // a stop, a closing window, an error
+  std::wstring initScanPath;                                 // what Init was handed
   std::mutex lock;
   Lines calls;  // "Init", "File <path>", "Finish"
   Lines log;    // "Info: <message>", "Debug: <message>"
@@ -51,6 +55,7 @@ bool fakeGetInfo(ToolInfo* info) {
 
 bool fakeInit(InitParams* params, std::string* errorText) {
   library->record(library->calls, "Init");
+  library->initScanPath = params->scanPath;
   if (params->log) params->log("the library's own line", Info);
   if (library->duringInit) library->duringInit();
   if (!library->initSucceeds) *errorText = library->initError;
@@ -77,6 +82,7 @@ void fakeLog(std::string_view message, int level) {
 class FakePage : public RunPage {
  public:
   std::wstring encryptedPath;
+  std::wstring testPath;
   std::vector<OptionChoice> options;
   std::string failing;   // the page function whose script rejects every call
   std::string closesOn;  // the page function during whose call the window goes away
@@ -113,7 +119,7 @@ class FakePage : public RunPage {
   }
   std::wstring getTestPath() override {
     record("getTestPath");
-    return L"";
+    return testPath;
   }
   std::vector<OptionChoice> getOptions() override {
     record("getOptions");
@@ -154,8 +160,17 @@ class WindowsFolders : public FolderSystem {
 
   std::map<std::wstring, Node> nodes;             // by full path, roots ("\\?\C:\") included
   std::map<std::wstring, uint32_t> refusedRoots;  // roots that cannot be opened, with the error
+  TestFiles* handles = nullptr;                   // what the folders' final paths resolve through
 
-  std::unique_ptr<FolderListing> list(const std::wstring& pattern, uint32_t& error) override {
+  // The files among the nodes, as their handles show them, for the removal.
+  void registerFiles(TestFiles& files) const {
+    for (const auto& [path, node] : nodes) {
+      if (!(node.attributes & kFolder)) files.files[path].facts = {node.attributes, node.tag, 1};
+    }
+  }
+
+  std::unique_ptr<FolderListing> list(const std::wstring& given, uint32_t& error) override {
+    const std::wstring pattern = handles ? handles->resolved(given) : given;
     const std::wstring folder = pattern.substr(0, pattern.size() - 1);  // "<folder>\" of "<folder>\*"
     if (const auto refused = refusedRoots.find(folder); refused != refusedRoots.end()) {
       error = refused->second;
@@ -173,7 +188,8 @@ class WindowsFolders : public FolderSystem {
     }
     return std::make_unique<TestListing>(std::move(names));
   }
-  bool attributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
+  bool attributesOf(const std::wstring& given, uint32_t& attributes, uint32_t& error) override {
+    const std::wstring path = handles ? handles->resolved(given) : given;
     if (const auto refused = refusedRoots.find(path); refused != refusedRoots.end()) {
       error = refused->second;
       return false;
@@ -196,7 +212,11 @@ class WindowsFolders : public FolderSystem {
     attributes = target->second.attributes;
     return true;
   }
-  std::wstring fullPathOf(std::wstring_view path) override { return std::wstring(path); }
+  // Relative paths resolve against the working directory as it is at each call, as the system's do.
+  std::wstring fullPathOf(std::wstring_view path) override { return handles->resolved(std::wstring(path)); }
+  std::wstring finalPathOf(const std::wstring& folder, uint32_t& error) override {
+    return handles->finalPathOfFolder(folder, error);
+  }
 };
 
 // A listing that breaks after some entries of its root, in one of its folders.
@@ -248,14 +268,31 @@ class FakeMachine : public RunPlatform {
   std::map<std::wstring, WalkBreak> breaks;              // by root; roots not named list to their end
   std::map<wchar_t, unsigned> driveTypes;                // letters not named have no root
   std::map<std::wstring, uint32_t> openErrors;           // roots that cannot be opened, with the error
-  Lines walked, removed;
+  Lines walked;
+  TestFiles files;  // the files' handles, for the removal
+
+  Lines removed() const {
+    Lines out;
+    for (const std::wstring& path : files.removed) out.push_back(narrow(path));
+    return out;
+  }
+
+  // A regular file as the walk lists it: its name and its folder's final path as of now.
+  WalkEntry listedFile(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L'\\');
+    WalkEntry entry{path, WalkEntry::RegularFile, 0};
+    entry.name = path.substr(separator + 1);
+    entry.folderFinalPath = files.finalPathOfFolder(path.substr(0, separator), entry.folderError);
+    files.files[path];
+    return entry;
+  }
 
   // A folder of regular files, with the library's answer for each.
   void folder(const std::wstring& root, const std::vector<int32_t>& results) {
     auto& entries = trees[root];
     for (size_t i = 0; i < results.size(); ++i) {
-      const std::wstring path = root + L"\\file" + std::to_wstring(i);
-      entries.push_back({path, WalkEntry::RegularFile, 0});
+      const std::wstring path = joinPath(root, L"file" + std::to_wstring(i));
+      entries.push_back(listedFile(path));
       library->results[path] = results[i];
     }
   }
@@ -263,19 +300,19 @@ class FakeMachine : public RunPlatform {
   WindowsFolders* folders = nullptr;  // when set, the real folder walk lists these instead of the trees
 
   std::unique_ptr<EntryWalk> newWalk() override {
-    if (folders) return std::make_unique<FolderWalk>(*folders);
+    if (folders) {
+      folders->handles = &files;
+      return std::make_unique<FolderWalk>(*folders);
+    }
     return std::make_unique<RecordingWalk>(*this);
   }
+  FileHandles& fileHandles() override { return files; }
   unsigned driveType(const std::wstring& root) override {
     const auto found = driveTypes.find(root[0]);
     return found == driveTypes.end() ? unsigned{DriveNoRoot} : found->second;
   }
-  void removeFile(const std::wstring& path) override { removed.push_back(narrow(path)); }
-  // Paths in these tests are full already; a relative one resolves under C:\work.
-  std::wstring fullPathOf(std::wstring_view path) override {
-    const std::wstring given(path);
-    return given.size() > 2 && given[1] == L':' ? given : L"C:\\work\\" + given;
-  }
+  // Paths in these tests are full already; a relative one resolves under the working directory.
+  std::wstring fullPathOf(std::wstring_view path) override { return files.resolved(std::wstring(path)); }
   std::string systemMessage(uint32_t code) override { return "system error " + std::to_string(code); }
 
  private:
@@ -435,7 +472,7 @@ TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
     FakeRun fresh;
     fresh.machine.folder(kFolder, {1, 0, 3, 1});
     fresh.runOver(kFolder, c.options);
-    EXPECT_EQ(fresh.machine.removed, c.removed);
+    EXPECT_EQ(fresh.machine.removed(), c.removed);
   }
 }
 
@@ -447,7 +484,7 @@ TEST_F(Run, WholeSystemScansEligibleDrivesInLetterOrderAndAFullDiskEndsOnlyItsRo
   machine.folder(L"\\\\?\\E:\\", {1});
   runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
   EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\", "\\\\?\\E:\\", "\\\\?\\H:\\", "\\\\?\\Y:\\"}));
-  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0", "\\\\?\\E:\\\\file0"}));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\file0", "\\\\?\\E:\\file0"}));
   EXPECT_EQ(page.endCalls().front(),
             "setFinalMessage ansi The recovery process has been stopped due to insufficient disk space.");
 }
@@ -495,11 +532,11 @@ TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
   lib.duringFile = [this](const std::wstring&) { decryptor.requestStop(); };
   runOver(kFolder, {{true, OptionWholeScan}});
   EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\"}));
-  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0"}));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\file0"}));
   EXPECT_EQ(lib.calls.back(), "Finish");
 }
 
-TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksAndPassesOverADriveWithoutAMedium) {
+TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersNoFileLinkAndPassesOverADriveWithoutAMedium) {
   constexpr uint32_t kReparse = kAttributeReparsePoint;
   WindowsFolders folders;
   const std::wstring me = L"\\\\?\\C:\\Users\\me";
@@ -522,15 +559,17 @@ TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksAndPassesOverADriveWithout
       {L"\\\\?\\F:\\photo.kyl", {}},
   };
   folders.refusedRoots[L"\\\\?\\E:\\"] = kErrorNotReady;  // an empty card-reader slot
+  folders.registerFiles(machine.files);
   machine.folders = &folders;
   machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveRemovable}, {L'F', DriveFixed}};
-  const Lines offered = {narrow(me + L"\\OneDrive\\Documents\\report.docx.kyl"), narrow(me + L"\\linked.kyl"),
-                         narrow(me + L"\\plain.kyl"), "\\\\?\\F:\\photo.kyl"};
+  // The links to files are passed over; plain.kyl, which one of them points to, is offered where it lies.
+  const Lines offered = {narrow(me + L"\\OneDrive\\Documents\\report.docx.kyl"), narrow(me + L"\\plain.kyl"),
+                         "\\\\?\\F:\\photo.kyl"};
   for (const std::string& path : offered) lib.results[std::wstring(path.begin(), path.end())] = Decrypted;
 
   runOver(kFolder, {{false, OptionBackup}, {true, OptionWholeScan}});
   EXPECT_EQ(files(), offered);
-  EXPECT_EQ(machine.removed, offered);
+  EXPECT_EQ(machine.removed(), offered);
   EXPECT_TRUE(logged("Info: The drive E: was passed over: it holds no medium (the device is not ready)."))
       << testing::PrintToString(lib.log);
   EXPECT_EQ(page.endCalls(), (Lines{"setFinalMessage ansi The threat is gone!", "showFinalStep success"}))
@@ -569,14 +608,18 @@ TEST_F(Run, FilesNeedingTheLongPathFormReachTheLibraryAndTheirRemovalInItShallow
   const std::wstring dotted = kFolder + L"\\dir.\\a.locked.";  // names the classic rules would cut
   const std::vector<std::wstring> offered = {shallow, atTheLimit, L"\\\\?\\" + past, L"\\\\?\\C:\\work\\" + relative,
                                              L"\\\\?\\" + dotted};
-  for (const std::wstring& path : {shallow, atTheLimit, past, relative, dotted})
-    machine.trees[kFolder].push_back({path, WalkEntry::RegularFile, 0});
+  const std::vector<std::wstring> walked = {shallow, atTheLimit, past, relative, dotted};
+  for (size_t i = 0; i < offered.size(); ++i) {
+    WalkEntry entry = machine.listedFile(offered[i]);  // the file's handle is opened by the path offered
+    entry.path = walked[i];
+    machine.trees[kFolder].push_back(entry);
+  }
   for (const std::wstring& path : offered) lib.results[path] = Decrypted;
   runOver(kFolder, {{false, OptionBackup}});
   Lines expected;
   for (const std::wstring& path : offered) expected.push_back(narrow(path));
   EXPECT_EQ(files(), expected);
-  EXPECT_EQ(machine.removed, expected) << "the same path the library was given";
+  EXPECT_EQ(machine.removed(), expected) << "the same path the library was given";
 }
 
 TEST_F(Run, AFolderScanCutShortByAnErrorFailsAndSaysWhereItStopped) {
@@ -600,7 +643,7 @@ TEST_F(Run, ARootCutShortInAWholeSystemScanFailsTheRunButTheLaterRootsAreScanned
   machine.breaks[L"\\\\?\\C:\\"] = {1, L"\\\\?\\C:\\Users", 21};
   runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
   EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\", "\\\\?\\E:\\"}));
-  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\\\file0", "\\\\?\\E:\\\\file0"}));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\file0", "\\\\?\\E:\\file0"}));
   EXPECT_TRUE(logged("The scan of \"\\\\?\\C:\\\" ended early at \"\\\\?\\C:\\Users\": system error 21"));
   EXPECT_EQ(page.endCalls(),
             (Lines{"setFinalMessage ansi The recovery process has failed for some files. Only 2 from 2 files were "
@@ -721,7 +764,7 @@ TEST_F(Run, AClosedWindowEndsTheRunAfterTheFileInHandAndShowsNothingMore) {
 
   EXPECT_EQ(decryptor.run.phase(), RunPhase::Finished);
   EXPECT_EQ(files(), Lines{"D:\\victim\\file0"});
-  EXPECT_EQ(machine.removed, Lines{"D:\\victim\\file0"}) << "the file in hand was finished";
+  EXPECT_EQ(machine.removed(), Lines{"D:\\victim\\file0"}) << "the file in hand was finished";
   EXPECT_EQ(lib.calls.back(), "Finish");
   EXPECT_EQ(page.endCalls().size(), callsBefore) << "no page call once the window is gone";
   EXPECT_TRUE(logged("The window was closed during the run"));
@@ -781,7 +824,7 @@ TEST_F(Run, AStopAskedForWhileTheLibraryStartsIsKept) {
 
     EXPECT_EQ(fresh.lib.calls, c.calls);
     EXPECT_TRUE(fresh.machine.walked.empty());
-    EXPECT_TRUE(fresh.machine.removed.empty());
+    EXPECT_TRUE(fresh.machine.removed().empty());
     EXPECT_EQ(fresh.page.endCalls(), c.endCalls);
     const Lines info = fresh.infoLines();
     ASSERT_GE(info.size(), c.lastInfo.size());
@@ -801,7 +844,7 @@ TEST_F(Run, AWindowThatGoesAwayWhileTheSettingsAreReadEndsTheRunBeforeTheLibrary
     fresh.machine.folder(kFolder, {1});
     fresh.runFromThePage();
     EXPECT_TRUE(fresh.lib.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.lib.calls);
-    EXPECT_TRUE(fresh.machine.removed.empty());
+    EXPECT_TRUE(fresh.machine.removed().empty());
     EXPECT_EQ(fresh.page.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions"}));
     EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
   }
@@ -842,6 +885,227 @@ TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
     EXPECT_EQ(fresh.page.calls(), c.calls);
     delete fresh.decryptor.info;
   }
+}
+
+// A folder of one encrypted file, listed by the real walk from a machine that answers as Windows does.
+struct OneFileFolder {
+  WindowsFolders folders;
+  std::wstring file;
+  OneFileFolder(const std::wstring& root, const std::wstring& sub, const std::wstring& name) {
+    file = root + L"\\" + sub + L"\\" + name;
+    folders.nodes = {{root, {WindowsFolders::kFolder}}, {root + L"\\" + sub, {WindowsFolders::kFolder}}, {file, {}}};
+  }
+  void install(FakeRun& run) {
+    folders.registerFiles(run.machine.files);
+    run.machine.folders = &folders;
+    run.lib.results[file] = Decrypted;
+  }
+};
+
+TEST_F(Run, TheEncryptedFileIsRemovedThroughItsHandleOnlyWhenItIsStillTheListedFile) {
+  constexpr uint32_t kSymlink = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
+  const struct {
+    const char* name;
+    std::function<void(TestFiles& files, const std::wstring& file)> afterTheListing;  // during the decryption
+    bool removed;
+    const char* line;  // the Debug line, when it stays
+  } cases[] = {
+      {"nothing changed", {}, true, nullptr},
+      // The known route: the folder swapped for a junction (to \RPC Control and an object-manager link), so
+      // the same path now names a file anywhere on the machine.
+      {"its folder swapped for a junction",
+       [](TestFiles& files, const std::wstring&) {
+         files.redirects = {{L"D:\\victim\\sub", L"\\\\?\\C:\\Windows\\System32"}};
+       },
+       false,
+       "was kept: its path now leads to \"\\\\?\\C:\\Windows\\System32\\a.kyl\", not to the folder it was listed in"},
+      {"the file swapped for a link",
+       [](TestFiles& files, const std::wstring& file) {
+         files.files[file].facts = {0x20 | 0x400, kSymlink, 1};
+       },
+       false, "was kept: it is now a link, not the file that was listed"},
+      {"the file held open without sharing delete",
+       [](TestFiles& files, const std::wstring& file) { files.openErrors[file] = 32; },  // ERROR_SHARING_VIOLATION
+       false, "could not be removed: system error 32"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    OneFileFolder victim(L"D:\\victim", L"sub", L"a.kyl");
+    victim.install(fresh);
+    if (c.afterTheListing) {
+      fresh.lib.duringFile = [&](const std::wstring& path) { c.afterTheListing(fresh.machine.files, path); };
+    }
+    std::vector<Removal::Outcome> outcomes;
+    fresh.decryptor.fileDone = [&outcomes](const FileRecord& record) { outcomes.push_back(record.removal.outcome); };
+    fresh.runOver(L"D:\\victim", {{false, OptionBackup}});
+    EXPECT_EQ(fresh.files(), Lines{narrow(victim.file)});
+    EXPECT_EQ(fresh.machine.removed(), c.removed ? Lines{narrow(victim.file)} : Lines{});
+    EXPECT_EQ(outcomes, std::vector<Removal::Outcome>{c.removed ? Removal::Removed : Removal::Refused});
+    if (c.line) {
+      EXPECT_TRUE(fresh.logged(std::string("Debug: The encrypted file \"D:\\victim\\sub\\a.kyl\" ") + c.line))
+          << testing::PrintToString(fresh.lib.log);
+    } else {
+      EXPECT_FALSE(fresh.logged("The encrypted file")) << testing::PrintToString(fresh.lib.log);
+    }
+    EXPECT_EQ(fresh.infoLines().back(), "The threat is gone!") << "a file kept is no failure of the decryption";
+  }
+}
+
+TEST_F(Run, ARemovalIsNotRefusedForHowTheScanPathWasSpelled) {
+  // Each scan path reaches the same folder, D:\Victim files, another way; only final paths are compared.
+  const struct {
+    const char* name;
+    std::wstring scanPath;
+    std::pair<std::wstring, std::wstring> resolvesAs;
+  } cases[] = {
+      {"a subst letter", L"S:\\victim", {L"S:", L"\\\\?\\D:\\Victim files"}},
+      {"a mapped drive", L"M:\\victim", {L"M:", L"\\\\?\\UNC\\server\\share\\Victim files"}},
+      {"a short name", L"D:\\VICTIM~1", {L"D:\\VICTIM~1", L"\\\\?\\D:\\Victim files"}},
+      {"other letter case", L"d:\\victim FILES", {L"D:\\Victim files", L"\\\\?\\D:\\Victim files"}},
+      {"a junction inside the scan path", L"D:\\link\\files", {L"D:\\link", L"\\\\?\\E:\\data"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    OneFileFolder victim(c.scanPath, L"sub", L"a.kyl");
+    victim.install(fresh);
+    fresh.machine.files.redirects = {c.resolvesAs};
+    fresh.runOver(c.scanPath, {{false, OptionBackup}});
+    EXPECT_EQ(fresh.machine.removed(), Lines{narrow(victim.file)}) << testing::PrintToString(fresh.lib.log);
+  }
+}
+
+TEST_F(Run, AFileWhoseFolderCouldNotBeResolvedWhenListedIsKept) {
+  OneFileFolder victim(L"D:\\victim", L"sub", L"a.kyl");
+  victim.install(*this);
+  machine.files.folderErrors[L"D:\\victim\\sub"] = 1;  // ERROR_INVALID_FUNCTION: a file system without final paths
+  runOver(L"D:\\victim", {{false, OptionBackup}});
+  EXPECT_TRUE(machine.removed().empty());
+  EXPECT_TRUE(
+      logged("Debug: The encrypted file \"D:\\victim\\sub\\a.kyl\" was kept: the final path of its folder "
+             "could not be read when it was listed: system error 1"))
+      << testing::PrintToString(lib.log);
+}
+
+TEST_F(Run, ARelativeScanPathIsResolvedOnceBeforeTheLibraryStarts) {
+  // Two folders of the same name; the library changes the working directory while it works.
+  WindowsFolders folders;
+  for (const std::wstring base : {L"C:\\work", L"C:\\Windows"}) {
+    folders.nodes[base + L"\\victim"] = {WindowsFolders::kFolder};
+    folders.nodes[base + L"\\victim\\a.kyl"] = {};
+    lib.results[base + L"\\victim\\a.kyl"] = Decrypted;
+    lib.results[L"victim\\a.kyl"] = Decrypted;
+  }
+  folders.registerFiles(machine.files);
+  machine.folders = &folders;
+  lib.duringInit = [this] { machine.files.workingDirectory = L"C:\\Windows"; };
+  runOver(L"victim", {{false, OptionBackup}});
+  EXPECT_EQ(lib.initScanPath, L"C:\\work\\victim");
+  EXPECT_EQ(files(), Lines{"C:\\work\\victim\\a.kyl"});
+  EXPECT_EQ(machine.removed(), Lines{"C:\\work\\victim\\a.kyl"}) << "nothing outside the scan path";
+}
+
+TEST_F(Run, APagePathWithANulIsRefusedBeforeTheLibraryStarts) {
+  const struct {
+    const char* name;
+    std::wstring scanPath, testPath;
+    const char* line;
+  } cases[] = {
+      {"scan path", std::wstring(L"D:\\victim\0\\x", 12), L"", "The provided scan path does not exist!"},
+      {"test path", L"D:\\victim", std::wstring(L"D:\\pairs\0", 9), "The provided test path does not exist!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    fresh.page.encryptedPath = c.scanPath;
+    fresh.page.testPath = c.testPath;
+    fresh.machine.folder(L"D:\\victim", {1});
+    fresh.runFromThePage();
+    EXPECT_TRUE(fresh.lib.calls.empty()) << testing::PrintToString(fresh.lib.calls);
+    EXPECT_TRUE(fresh.machine.walked.empty());
+    EXPECT_EQ(fresh.infoLines(), (Lines{kEnded, c.line}));
+    EXPECT_EQ(fresh.page.endCalls(),
+              (Lines{"getEncryptedPath", "getTestPath", "getOptions", std::string("setFinalMessage ansi ") + c.line,
+                     "setLogPath", "showFinalStep failure"}));
+  }
+}
+
+// The option list as a library built against another standard library, or a broken one, leaves it.
+struct RawOptions {
+  uintptr_t begin, end, storageEnd;
+};
+RawOptions rawToPublish;
+bool fakeGetInfoWithRawOptions(ToolInfo* info) {
+  info->name = "Family";
+  std::memcpy(static_cast<void*>(&info->options), &rawToPublish, sizeof rawToPublish);
+  return true;
+}
+
+TEST_F(Run, ABrokenOptionListEndsTheBindingBeforeAnythingReadsIt) {
+  alignas(ToolOption) static unsigned char storage[sizeof(ToolOption) * 300];
+  const auto at = [](size_t offset) { return reinterpret_cast<uintptr_t>(storage) + offset; };
+  constexpr size_t record = sizeof(ToolOption);
+  const struct {
+    const char* name;
+    RawOptions raw;
+    const char* problem;
+  } cases[] = {
+      {"begin after end", {at(2 * record), at(record), at(2 * record)}, "it ends before it begins"},
+      {"not a whole number of records", {at(0), at(record + 4), at(2 * record)}, "not a whole number"},
+      {"too many", {at(0), at(257 * record), at(257 * record)}, "more than 256"},
+      {"a null first record", {0, at(record), at(record)}, "is null"},
+      {"misaligned", {at(1), at(1 + record), at(1 + record)}, "not aligned"},
+      {"storage ending before the list", {at(0), at(2 * record), at(record)}, "storage ends before"},
+      {"a size where the end should be", {at(0), 3, 3}, "ends before it begins"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    rawToPublish = c.raw;
+    fresh.decryptor.getInfo = &fakeGetInfoWithRawOptions;
+    EXPECT_FALSE(fresh.decryptor.publishToolInfo());
+    EXPECT_TRUE(fresh.page.calls().empty()) << "nothing reaches the page";
+    EXPECT_TRUE(fresh.logged(std::string("Debug: The decryption library's option list cannot be read: ")))
+        << testing::PrintToString(fresh.lib.log);
+    EXPECT_TRUE(fresh.logged(c.problem)) << testing::PrintToString(fresh.lib.log);
+    EXPECT_TRUE(fresh.decryptor.info->options.empty()) << "the list is forgotten, never freed";
+    delete fresh.decryptor.info;
+  }
+  // Sound lists pass: empty, and records that fill their storage.
+  for (const RawOptions raw : {RawOptions{0, 0, 0}, RawOptions{at(0), at(2 * record), at(4 * record)}}) {
+    FakeRun fresh;
+    rawToPublish = raw;
+    fresh.decryptor.getInfo = &fakeGetInfoWithRawOptions;
+    EXPECT_TRUE(fresh.decryptor.publishToolInfo());
+    forgetOptionList(*fresh.decryptor.info);
+    delete fresh.decryptor.info;
+  }
+}
+
+class SystemAccount : public FolderRights {
+ public:
+  bool system = true;
+  FolderSecurity folder;
+  bool runsAsSystemAccount() override { return system; }
+  std::wstring workingDirectory() override { return L"C:\\ProgramData\\RecoveryTool"; }
+  std::wstring programFolder() override { return L"C:\\ProgramData\\RecoveryTool"; }
+  FolderSecurity securityOf(const std::wstring&) override { return folder; }
+};
+
+TEST_F(Run, AsTheSystemAccountAFolderOthersMayWriteBindsNoLibrary) {
+  SystemAccount rights;
+  rights.folder = {true, 0, "S-1-5-21-1-2-3-1001", true, {{true, false, 0x1F01FF, "S-1-5-18"}}};
+  decryptor.folderRights = &rights;
+  EXPECT_FALSE(decryptor.loadLibrary());
+  EXPECT_EQ(lib.log, (Lines{"Debug: The decryption library was not bound: running as the system account, the folder "
+                            "\"C:\\ProgramData\\RecoveryTool\" lets others than Administrators, SYSTEM and "
+                            "TrustedInstaller change it (S-1-5-21-1-2-3-1001). Lock it down as the user guide says: "
+                            "icacls \"C:\\ProgramData\\RecoveryTool\" /inheritance:r /grant:r "
+                            "\"*S-1-5-32-544:(OI)(CI)F\" \"*S-1-5-18:(OI)(CI)F\" and icacls "
+                            "\"C:\\ProgramData\\RecoveryTool\" /setowner \"*S-1-5-32-544\""}))
+      << "nothing else: no library was looked for";
+  EXPECT_EQ(decryptor.getInfo, nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "host/engine_binding.h"
 #include "host/native_method.h"
+#include "host/text_conversions.h"
 
 using namespace sciter;
 
@@ -30,15 +31,32 @@ abi::SBOOL method_thunk(abi::som_asset_t* thing, abi::UINT, const abi::VALUE*, a
   return true;
 }
 
+// OpenLink(target): the one method that reads an argument, a string; anything else reaches the method as an
+// empty target, which it refuses.
+abi::SBOOL open_link_thunk(abi::som_asset_t* thing, abi::UINT argc, const abi::VALUE* argv, abi::VALUE* result) {
+  std::wstring target;
+  if (argc >= 1 && argv) {
+    value given;
+    api().ValueCopy(given.raw(), &argv[0]);
+    target = value_to_wstring(given);
+  }
+  const value out = run_native_method([thing, &target] {
+    if (frame* self = frame::from_asset(thing)) self->OpenLink(target);
+  });
+  if (result) api().ValueCopy(result, out.raw());
+  return true;
+}
+
 abi::som_passport_t& frame_passport() {
   static abi::som_passport_t passport = [] {
     static abi::som_method_def_t methods[] = {
         {nullptr, api().SciterAtomValue("DecryptWrapper"), 0, &method_thunk<&frame::DecryptWrapper>},
         {nullptr, api().SciterAtomValue("StopDecryption"), 0, &method_thunk<&frame::StopDecryption>},
+        {nullptr, api().SciterAtomValue("OpenLink"), 1, &open_link_thunk},
     };
     abi::som_passport_t p{};
     p.methods = methods;
-    p.n_methods = 2;
+    p.n_methods = sizeof methods / sizeof methods[0];
     return p;
   }();
   return passport;
@@ -72,4 +90,8 @@ void frame::DecryptWrapper() {
 
 void frame::StopDecryption() {
   if (methods_) methods_->StopDecryption();
+}
+
+void frame::OpenLink(const std::wstring& target) {
+  if (methods_) methods_->OpenLink(target);
 }

@@ -2,6 +2,8 @@
 // two methods that start and stop a run.
 #pragma once
 
+#include <string>
+
 #include "host/asset.h"
 #include "host/frame_methods.h"
 #include "host/window.h"
@@ -18,6 +20,7 @@ class frame : public sciter::window {
   // Native methods the page calls; they arrive on the UI thread and go to the connected methods, if any.
   void DecryptWrapper();
   void StopDecryption();
+  void OpenLink(const std::wstring& target);
   // Set on the UI thread before the page can call a method; the methods must outlive the window.
   void connect(frame_methods* methods) { methods_ = methods; }
 

@@ -41,7 +41,7 @@ abi::UINT load_archive_item(const abi::SCN_LOAD_DATA* request, const UrlRoute& r
 }  // namespace
 
 abi::UINT window::on_load_data(abi::SCN_LOAD_DATA* request) {
-  if (!request || !request->uri) return abi::LOAD_OK;
+  if (!request || !request->uri) return abi::LOAD_DISCARD;
   const UrlRoute route = route_url(reinterpret_cast<const char16_t*>(request->uri));
   switch (route.kind) {
     case UrlRoute::Refuse:

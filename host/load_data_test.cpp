@@ -62,16 +62,21 @@ TEST_P(LoadData, AnswersAndSuppliesData) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LoadData,
-    testing::Values(Case{"main_page", L"this://app/html/main.html", 0, kMainPage},
-                    Case{"extra_slashes", L"this://app///x", 0, kItemX},
-                    Case{"not_in_archive", L"this://app/html/MAIN.html", 1, ""},
-                    Case{"res_res", L"res:res:page.htm", 0, resource_bytes(L"page", MAKEINTRESOURCEW(23))},
-                    Case{"res_page", L"res:page.htm", 0, resource_bytes(L"page", MAKEINTRESOURCEW(23))},
-                    Case{"res_png", L"res:logo.png", 0, resource_bytes(L"logo", L"PNG")},
-                    Case{"missing_resource", L"res:nothing.htm", 1, ""}, Case{"bare_res", L"res:", 1, ""},
-                    Case{"name_too_long", L"res:" + std::wstring(300, L'n') + L".htm", 1, ""},
-                    Case{"web", L"https://www.example.com/page.html", 0, ""},
-                    Case{"file", L"file:///C:/page.html", 0, ""}),
+    testing::Values(
+        Case{"main_page", L"this://app/html/main.html", 0, kMainPage},
+        Case{"extra_slashes", L"this://app///x", 0, kItemX},
+        Case{"not_in_archive", L"this://app/html/MAIN.html", 1, ""},
+        Case{"res_res", L"res:res:page.htm", 0, resource_bytes(L"page", MAKEINTRESOURCEW(23))},
+        Case{"res_page", L"res:page.htm", 0, resource_bytes(L"page", MAKEINTRESOURCEW(23))},
+        Case{"res_png", L"res:logo.png", 0, resource_bytes(L"logo", L"PNG")},
+        Case{"missing_resource", L"res:nothing.htm", 1, ""}, Case{"bare_res", L"res:", 1, ""},
+        Case{"name_too_long", L"res:" + std::wstring(300, L'n') + L".htm", 1, ""},
+        // The engine's own schemes it loads itself; nothing else may reach the page.
+        Case{"engine_resource", L"sciter:msgbox.css", 0, ""}, Case{"engine_vector_path", L"path: M 0 0 L 1 1 Z", 0, ""},
+        Case{"https", L"https://www.example.com/page.html", 1, ""},
+        Case{"http", L"http://www.example.com/script.js", 1, ""}, Case{"file", L"file:///C:/page.html", 1, ""},
+        Case{"data", L"data:text/html,<script>alert(1)</script>", 1, ""}, Case{"home", L"home://config.json", 1, ""},
+        Case{"scheme_case_is_not_folded", L"SCITER:msgbox.css", 1, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LoadDataResources, TestResourcesAreBuiltIn) {

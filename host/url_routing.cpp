@@ -39,5 +39,6 @@ UrlRoute route_url(std::u16string_view url) {
     if (starts_with(path, u"//")) path.remove_prefix(2);
     return {UrlRoute::ArchiveItem, std::u16string(path), {}};
   }
-  return {UrlRoute::EngineLoads, {}, {}};
+  if (starts_with(url, u"sciter:") || starts_with(url, u"path:")) return {UrlRoute::EngineLoads, {}, {}};
+  return {UrlRoute::Refuse, {}, {}};
 }

@@ -1,5 +1,8 @@
 // Decides where a URL requested by the engine is answered from: a module resource ("res:"), an item of
-// the UI archive ("this://app/"), or the engine itself (any other URL).
+// the UI archive ("this://app/"), or the engine itself, for its own built-in schemes only ("sciter:", the
+// resources inside the engine, and "path:", vector paths in CSS). Every other URL is refused: the page runs
+// with the tool's rights, so a web, file, data or home URL must never bring in a document or script that
+// the program did not ship.
 #pragma once
 
 #include <string>
@@ -7,7 +10,7 @@
 
 struct UrlRoute {
   enum Kind { Resource, ArchiveItem, EngineLoads, Refuse };
-  Kind kind = EngineLoads;
+  Kind kind = Refuse;
   std::u16string name;  // resource name, or archive item path
   std::u16string type;  // resource type name; empty means the standard HTML resource type
 };

@@ -36,9 +36,13 @@ INSTANTIATE_TEST_SUITE_P(Table, UrlRouting,
                                          Case{"res_last_dot", u"res:a.b.css", UrlRoute::Resource, u"a.b", u"css"},
                                          Case{"bare_res", u"res:", UrlRoute::Refuse, u"", u""},
                                          Case{"name_too_long", u"res:" + kLongName, UrlRoute::Refuse, u"", u""},
-                                         Case{"scheme_case_matters", u"RES:page.htm", UrlRoute::EngineLoads, u"", u""},
-                                         Case{"web", u"https://example.com/x", UrlRoute::EngineLoads, u"", u""},
-                                         Case{"file", u"file:///C:/x.html", UrlRoute::EngineLoads, u"", u""}),
+                                         Case{"scheme_case_matters", u"RES:page.htm", UrlRoute::Refuse, u"", u""},
+                                         Case{"engine_resource", u"sciter:msgbox.htm", UrlRoute::EngineLoads, u"", u""},
+                                         Case{"engine_path", u"path:M 0 0 Z", UrlRoute::EngineLoads, u"", u""},
+                                         Case{"web", u"https://example.com/x", UrlRoute::Refuse, u"", u""},
+                                         Case{"file", u"file:///C:/x.html", UrlRoute::Refuse, u"", u""},
+                                         Case{"archive_of_another_app", u"this://other/x", UrlRoute::Refuse, u"", u""},
+                                         Case{"empty", u"", UrlRoute::Refuse, u"", u""}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UrlRouting, ResourceNameUpToTheBufferFits) {

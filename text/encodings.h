@@ -22,9 +22,10 @@ std::string oem_from_wide(std::wstring_view wide);
 
 // Lenient UTF-8 to UTF-16 for text that goes to the page. It never fails: a malformed byte becomes "?" so a
 // log line or library message always reaches the user in some form. Decodes up to the first zero byte (or
-// the end). Following bytes of a sequence are not checked for the continuation pattern; only their low six
-// bits are used. A leading byte-order mark is dropped; a sequence cut short by the end gives one "?" and
-// ends the text.
+// the end). An overlong sequence, an encoded surrogate and a value past U+10FFFF each give one "?", so that
+// no byte sequence can come out as a character (such as "<") that it does not spell in UTF-8; a sequence
+// whose following byte is not a continuation byte gives "?" and decoding goes on at that byte. A leading
+// byte-order mark is dropped; a sequence cut short by the end gives one "?" and ends the text.
 std::u16string decode_utf8_lenient(std::string_view bytes);
 
 inline std::wstring_view as_wide(std::u16string_view units) {

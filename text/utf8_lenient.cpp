@@ -3,6 +3,15 @@
 #include "text/encodings.h"
 
 namespace text {
+namespace {
+
+bool isContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// The smallest value each sequence length may carry: anything below is an overlong form of a shorter
+// sequence, such as C0 BC for "<", which must never decode to the character it hides.
+constexpr uint32_t kSmallest[4] = {0, 0x80, 0x800, 0x10000};
+
+}  // namespace
 
 std::u16string decode_utf8_lenient(std::string_view bytes) {
   std::u16string out;
@@ -36,20 +45,24 @@ std::u16string decode_utf8_lenient(std::string_view bytes) {
       out.push_back(u'?');
       break;
     }
-    bool cut = false;
-    for (size_t k = 1; k <= follow; ++k) {
-      const auto b = static_cast<uint8_t>(bytes[i + k]);
-      if (b == 0) {  // the text ends inside the sequence
-        cut = true;
-        break;
-      }
-      value = (value << 6) | (b & 0x3F);
+    // A following byte that is not a continuation byte ends the sequence: "?" for what came before it,
+    // and the byte itself is read afresh (a zero there ends the text).
+    size_t taken = 1;
+    while (taken <= follow && isContinuation(static_cast<uint8_t>(bytes[i + taken]))) {
+      value = (value << 6) | (static_cast<uint8_t>(bytes[i + taken]) & 0x3F);
+      ++taken;
     }
-    if (cut) {
+    if (taken <= follow) {
       out.push_back(u'?');
-      break;
+      i += taken;
+      continue;
     }
     i += follow + 1;
+    // Overlong forms, UTF-16 surrogates and values past U+10FFFF are not characters.
+    if (value < kSmallest[follow] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) {
+      out.push_back(u'?');
+      continue;
+    }
     if (follow == 2 && value == 0xFEFF && out.empty()) continue;
     if (follow == 3) {
       out.push_back(static_cast<char16_t>((value >> 10) + 0xD7C0));

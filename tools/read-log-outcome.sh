@@ -55,7 +55,7 @@ awk '
     }
     else if (text ~ /^(Missing .*argument.*\.|The provided (scan|test) path does not exist!|Silent execution parameters:|Could not check whether .*|Could not start the decryption run.*)$/)
       decide(2, "argument-error: " text)
-    else if (text ~ /^(Could not load the decryption library .*|Could not get address of .*|Could not list the working directory.*)$/)
+    else if (text ~ /^(Could not load the decryption library .*|Could not get address of .*|Could not list the working directory.*|The decryption library( was not bound|.s option list cannot be read): .*)$/)
       decide(3, "library-not-bound: " text)
   }
   END { print verdict; exit verdict_code }

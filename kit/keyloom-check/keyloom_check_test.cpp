@@ -532,6 +532,61 @@ TEST(PeImports, DamagedFilesAreRefusedWithTheReason) {
   }
 }
 
+// Every descriptor of the table names the same long thunk array: a file of about 2 MB whose tables, each
+// within its own cap, add up to billions of entries.
+std::string peWithSharedThunks(size_t descriptors, size_t thunks) {
+  constexpr uint32_t kSectionRva = 0x2000, kSectionFileOffset = 0x400;
+  const uint32_t hintName = kSectionRva + static_cast<uint32_t>((descriptors + 1) * 20);
+  const uint32_t library = hintName + 8;
+  const uint32_t thunkArray = library + 16;
+  std::string section((thunkArray - kSectionRva) + (thunks + 1) * 8, '\0');
+  const auto field = [&section](size_t at, uint64_t value, size_t size) {
+    for (size_t i = 0; i < size; ++i) section[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  for (size_t d = 0; d < descriptors; ++d) {
+    field(d * 20, thunkArray, 4);
+    field(d * 20 + 12, library, 4);
+    field(d * 20 + 16, thunkArray, 4);
+  }
+  section.replace(hintName - kSectionRva, 4, std::string("\x01\x00f\0", 4));
+  section.replace(library - kSectionRva, 6, std::string("a.dll\0", 6));
+  for (size_t t = 0; t < thunks; ++t) field(thunkArray - kSectionRva + t * 8, hintName, 8);
+
+  std::string file(kSectionFileOffset, '\0');
+  const auto put = [&file](size_t at, uint64_t value, size_t size) {
+    for (size_t i = 0; i < size; ++i) file[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(0, 0x5A4D, 2);
+  put(0x3C, 0x40, 4);
+  put(0x40, 0x00004550, 4);
+  const size_t coff = 0x44, optional = coff + 20;
+  put(coff, 0x8664, 2);
+  put(coff + 2, 1, 2);
+  put(coff + 16, 240, 2);
+  put(optional, 0x20B, 2);
+  put(optional + 108, 16, 4);
+  put(optional + 112 + 8, kSectionRva, 4);
+  const size_t header = optional + 240;
+  put(header + 8, section.size(), 4);
+  put(header + 12, kSectionRva, 4);
+  put(header + 16, section.size(), 4);
+  put(header + 20, kSectionFileOffset, 4);
+  return file + section;
+}
+
+TEST(PeImports, TablesThatShareOneLongThunkArrayAreRefusedByTheirTotal) {
+  const std::string crafted = peWithSharedThunks(65535, 65535);
+  ASSERT_LT(crafted.size(), size_t{3} << 20);
+  std::vector<ImportedFunction> found;
+  std::string error;
+  EXPECT_FALSE(readImports(crafted, found, error));
+  EXPECT_NE(error.find("more than 65536 functions"), std::string::npos) << error;
+  EXPECT_TRUE(found.empty());
+  // A few descriptors over the same array are a (strange but) readable table.
+  EXPECT_TRUE(readImports(peWithSharedThunks(3, 4), found, error)) << error;
+  EXPECT_EQ(found.size(), 12u);
+}
+
 TEST(CrtStatImports, WhichImportsCount) {
   const struct {
     const char* library;

@@ -18,6 +18,11 @@ constexpr uint32_t kImportDirectory = 1;  // index among the optional header's d
 // A table longer than this is not a real one: stop rather than walk a damaged file for ever.
 constexpr size_t kMostEntries = 1 << 16;
 constexpr size_t kLongestName = 4096;
+// The whole import table's bounds. Descriptors may share one thunk array, so capping each table alone
+// would still let a small crafted file ask for kMostEntries squared entries; real libraries import a few
+// hundred functions.
+constexpr size_t kMostImports = 1 << 16;
+constexpr size_t kMostNameBytes = size_t{1} << 22;
 
 // Little-endian reads that answer nothing past the file's end.
 struct Bytes {
@@ -119,6 +124,15 @@ bool readImports(std::string_view file, std::vector<ImportedFunction>& imports, 
     return false;
   }
   const size_t thunkSize = wide ? 8 : 4;
+  size_t nameBytes = 0;
+  const auto tooMany = [&](const std::string& library, const std::string& name) {
+    nameBytes += library.size() + name.size();
+    if (imports.size() < kMostImports && nameBytes <= kMostNameBytes) return false;
+    error =
+        fmt::format("the import table names more than {} functions or {} bytes of names", kMostImports, kMostNameBytes);
+    imports.clear();
+    return true;
+  };
   const uint64_t ordinalFlag = wide ? uint64_t{1} << 63 : uint64_t{1} << 31;
   for (size_t d = 0; d < kMostEntries; ++d) {
     const size_t at = *tableAt + d * kImportDescriptorSize;
@@ -153,6 +167,7 @@ bool readImports(std::string_view file, std::vector<ImportedFunction>& imports, 
       }
       if (*entry == 0) break;
       if (*entry & ordinalFlag) {
+        if (tooMany(*library, {})) return false;
         imports.push_back({*library, "", static_cast<uint32_t>(*entry & 0xFFFF)});
         continue;
       }
@@ -162,6 +177,7 @@ bool readImports(std::string_view file, std::vector<ImportedFunction>& imports, 
         error = fmt::format("a function imported from {} has a name that cannot be read", *library);
         return false;
       }
+      if (tooMany(*library, *name)) return false;
       imports.push_back({*library, *name, 0});
     }
   }

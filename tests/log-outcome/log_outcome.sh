@@ -92,6 +92,17 @@ cat "$work/stopped.txt" "$work/success.txt" > "$work/stopped-then-whole.txt"
 expect_lines "$work/stopped-then-whole.txt" "succeeded: The threat is gone!" 0
 
 # Two runs in one log: the later one decides.
+# The refusals of a library that Wine cannot show (no system account, no broken record here) read the
+# same way as every other library that is not bound.
+for refusal in \
+  'The decryption library was not bound: running as the system account, the folder "C:\Tools" lets others than Administrators, SYSTEM and TrustedInstaller change it (S-1-5-32-545). Lock it down as the user guide says: icacls' \
+  "The decryption library's option list cannot be read: it ends before it begins."; do
+  printf '[2026-12-11 10:00:00.0000000]\t[Debug]\t[%s]\r\n' "$refusal" > "$work/refusal.txt"
+  line=$("$reader" "$work/refusal.txt"); code=$?
+  [[ $code == 3 && $line == "library-not-bound: $refusal" ]] || fail "\"$refusal\" read as \"$line\" ($code)"
+  checked=$((checked + 1))
+done
+
 line=$("$reader" "$(find_log)"); code=$?
 [[ $code == 1 && $line == failed:* ]] || fail "the whole log after a success and a failure read as \"$line\" ($code)"
 echo "ok: two runs in one log -> $line"
@@ -103,6 +114,17 @@ expect_run "2|124" "argument-error: Missing scan path argument." 2 app recovery-
 expect_run "2|124" "argument-error: Silent execution parameters:" 2 app recovery-tool.exe -help
 run_limit=120
 expect_run 1 "library-not-bound: Could not get address of GetInfo!" 3 nolib recovery-tool.exe start -full-scan
+
+# The refusals of a library that Wine cannot show (no system account, no broken record here) read the
+# same way as every other library that is not bound.
+for refusal in \
+  'The decryption library was not bound: running as the system account, the folder "C:\Tools" lets others than Administrators, SYSTEM and TrustedInstaller change it (S-1-5-32-545). Lock it down as the user guide says: icacls' \
+  "The decryption library's option list cannot be read: it ends before it begins."; do
+  printf '[2026-12-11 10:00:00.0000000]\t[Debug]\t[%s]\r\n' "$refusal" > "$work/refusal.txt"
+  line=$("$reader" "$work/refusal.txt"); code=$?
+  [[ $code == 3 && $line == "library-not-bound: $refusal" ]] || fail "\"$refusal\" read as \"$line\" ($code)"
+  checked=$((checked + 1))
+done
 
 line=$("$reader" "$(find_log)"); code=$?
 [[ $code == 3 ]] || fail "the whole log, whose last run found no library, read as \"$line\" ($code)"

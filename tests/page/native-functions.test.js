@@ -171,7 +171,7 @@ test("setLogPath shows the path and points the link at it in quotes", async () =
   assert.equal(await page.getAttribute(".log-name", "href"), `"file:///${path}"`);
   await callPage(page, "showFinalStep", false);
   await page.click(".log-name");
-  assert.deepEqual(await engineCalls(page), [{ name: "env.launch", args: [`"file:///${path}"`] }]);
+  assert.deepEqual(await engineCalls(page), [{ name: "frame.OpenLink", args: [`"file:///${path}"`] }]);
 });
 
 test("showFinalStep and showDecryptionStep switch the step", async (t) => {

@@ -146,7 +146,7 @@ test("the close button stops the run, then closes the window", async (t) => {
   }
 });
 
-test("links launch their targets", async (t) => {
+test("links go to the native side to be opened, never to the engine's launch", async (t) => {
   const CASES = [
     { name: "log file", step: "5", click: ".log-name", native: [["setLogPath", "C:\\Temp\\OstrivelLog.txt"]],
       target: '"file:///C:\\Temp\\OstrivelLog.txt"' },
@@ -165,7 +165,7 @@ test("links launch their targets", async (t) => {
       await page.click(click);
       const calls = await engineCalls(page);
       assert.equal(calls.length, 1);
-      assert.equal(calls[0].name, "env.launch");
+      assert.equal(calls[0].name, "frame.OpenLink");
       if (typeof target === "string") assert.equal(calls[0].args[0], target);
       else assert.match(calls[0].args[0], target);
       if (click !== ".log-name" && click !== ".support-page") offers.push(calls[0].args[0]);

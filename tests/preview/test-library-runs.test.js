@@ -97,6 +97,17 @@ test("a library whose Init fails: its message and the log's path on the failure 
     assert.equal(await page.isVisible(".log-name"), true);
     await screenshot(page, "5-failure");
     assert.ok((await page.getAttribute(".log-name", "href")).includes(logPath));
+    // The program runs elevated: the link goes to its native method, which has the user's own desktop
+    // shell open the log; the engine itself launches nothing.
+    await page.click(".log-name");
+    const deadline = Date.now() + 30000;
+    while (!session.natives.some((n) => n.method === "OpenLink") && Date.now() < deadline) {
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    assert.deepEqual(session.natives.filter((n) => n.method === "OpenLink").map((n) => [n.args, n.result]),
+      [[[`"file:///${logPath}"`], { undefined: true }]]);
+    assert.deepEqual(await page.evaluate(() => globalThis.__engine.calls.filter((c) => c.name === "env.launch")), []);
+    assert.ok(!(await readLog(prefix.wineDrive)).includes("was not opened: only web pages"));
     await page.click("#btnSysClose");
     assert.equal(await waitForExit(session.program, 30000), 0);
   });

@@ -60,4 +60,31 @@ TEST(WindowBridge, ThePageStartsTheRunAndSeesItsOutcome) {
   EXPECT_FALSE(fs::exists(victim / "sub" / "b.txt.kyl"));
 }
 
+// A link the page asks native code to open arrives with its text; what it may not open it leaves alone and
+// says so. (Allowed links would reach the desktop's shell, which under Wine starts programs of the host:
+// those are tested in-process.)
+TEST(WindowBridge, ALinkReachesTheNativeMethodWithItsTarget) {
+  Sandbox box;
+  const std::string scenario =
+      "on load native OpenLink [\"file:///C:/windows/win.ini\"]\n"
+      "on load native OpenLink [\"http://www.ostrivel.example/\"]\n"
+      "on load native OpenLink []\n"
+      "on load delay 500 close\n";
+  const auto result = box.run(ToolRun{.library = L"keyloom-test.dll", .scenario = scenario});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u);
+  const auto received = result.calls("PageReceived");
+  ASSERT_EQ(received.size(), 3u);
+  for (const auto& answer : received) {
+    EXPECT_EQ(answer.args["method"], "OpenLink");
+    EXPECT_EQ(answer.args["result"], json({{"undefined", true}}));
+  }
+  const auto messages = result.log_messages(true);
+  const std::string refused = "was not opened: only web pages (https:) and the log file are opened.";
+  EXPECT_EQ(messages, (std::vector<std::string>{"Debug: The link \"file:///C:/windows/win.ini\" " + refused,
+                                                "Debug: The link \"http://www.ostrivel.example/\" " + refused,
+                                                "Debug: The link \"\" " + refused}))
+      << result.log;
+}
+
 }  // namespace

@@ -2,7 +2,6 @@
 // native side the global functions through which it fills and reads the page.
 
 import { $, $$, on } from "@sciter";
-import { launch } from "@env";
 
 const PRODUCT_OFFER_URL = "https://www.ostrivel.example/wardline/offer?source=decryption-tool";
 
@@ -54,6 +53,12 @@ function startButton() {
 function pickFolder(caption) {
   const url = view.selectFolder({ caption: caption });
   return url ? URL.toPath(url) : "";
+}
+
+// The program runs elevated: links are opened by the signed-in user's own
+// shell, and only web pages and the log file (native code decides).
+function openLink(target) {
+  view.frame.OpenLink(target);
 }
 
 function progressItem(message) {
@@ -188,7 +193,7 @@ on("click", "#close-eula", () => {
 });
 
 on("click", ".banner", () => {
-  launch(PRODUCT_OFFER_URL);
+  openLink(PRODUCT_OFFER_URL);
 });
 
 on("click", "#encrypted-folder-option", () => {
@@ -249,10 +254,10 @@ on("click", "#btnSysClose", () => {
 
 on("click", 'a[class="log-name"]', (evt, link) => {
   evt.preventDefault();
-  launch(link.getAttribute("href"));
+  openLink(link.getAttribute("href"));
 });
 
 on("click", 'a[class="support-page"]', (evt, link) => {
   evt.preventDefault();
-  launch(link.getAttribute("href"));
+  openLink(link.getAttribute("href"));
 });

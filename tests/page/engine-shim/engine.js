@@ -30,6 +30,7 @@
     frame: {
       DecryptWrapper() { return engine.record("frame.DecryptWrapper", arguments); },
       StopDecryption() { return engine.record("frame.StopDecryption", arguments); },
+      OpenLink() { return engine.record("frame.OpenLink", arguments); },
     },
     // A browser has no folder picker; the user types a path instead.
     // Cancel or an empty answer means no folder, as with the real picker.

@@ -33,6 +33,7 @@
   const FORWARDED = {
     "frame.DecryptWrapper": (args) => toWindow("/__preview/native", { method: "DecryptWrapper", args }),
     "frame.StopDecryption": (args) => toWindow("/__preview/native", { method: "StopDecryption", args }),
+    "frame.OpenLink": (args) => toWindow("/__preview/native", { method: "OpenLink", args }),
     "window.close": () => toWindow("/__preview/close", {}),
   };
 
