@@ -57,4 +57,4 @@ void Decryptor::publishToolInfo() {
   page.setToolDescription(info->description);
 }
 
-std::vector<OptionChoice> Decryptor::readOptions() { return window->getOptions(); }
+OptionsAnswer Decryptor::readOptions() { return window->getOptions(); }

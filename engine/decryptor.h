@@ -38,7 +38,7 @@ struct Decryptor {
 
   bool loadLibrary();
   void publishToolInfo();
-  std::vector<OptionChoice> readOptions();
+  OptionsAnswer readOptions();
 
   // Starts the run thread without command-line settings; raises std::system_error when the thread cannot be
   // created. A process performs one run: later requests are logged and ignored.
