@@ -144,7 +144,8 @@ TEST_F(FramePageValues, AnAnswerThatIsNoListOfChoicesIsUnreadableNeverEmpty) {
 }
 
 TEST_F(FramePageValues, AScriptErrorAtStartUpIsLoggedAndStartUpGoesOn) {
-  const fs::path log = fs::temp_directory_path() / ("frame-page-test-" + std::to_string(GetCurrentProcessId()) + ".txt");
+  const fs::path log =
+      fs::temp_directory_path() / ("frame-page-test-" + std::to_string(GetCurrentProcessId()) + ".txt");
   fs::remove(log);
   const std::string saved = Logger::instance().path;
   Logger::instance().path = log.string();

@@ -52,7 +52,8 @@ OptionsAnswer readOptionChoices(const value& answer) {
     if (index >= *count) break;
     const std::optional<value> item = list.get_item(index);
     if (!item) return unreadable(fmt::format("element {} cannot be read", index));
-    if (!item->is_map()) return unreadable(fmt::format("element {} is not a record (value type {})", index, item->type()));
+    if (!item->is_map())
+      return unreadable(fmt::format("element {} is not a record (value type {})", index, item->type()));
     const std::optional<value> id = item->get_item(value::from_wstring(L"id"));
     const std::optional<uint32_t> idNumber = id ? wholeNumberId(*id) : std::nullopt;
     if (!idNumber) return unreadable(fmt::format("element {} has no whole-number id", index));

@@ -30,11 +30,7 @@ void prepare(const char* scenario) {
 std::vector<Entry> journal() { return standin::read_journal(folder() / "journal.txt"); }
 
 std::vector<Entry> journal_since(size_t entries, const std::string& call) {
-  std::vector<Entry> out;
-  const std::vector<Entry> all = journal();
-  for (size_t i = entries; i < all.size(); ++i)
-    if (all[i].call == call) out.push_back(all[i]);
-  return out;
+  return standin::entries_of(journal(), call, entries);
 }
 
 void pump_messages(int milliseconds) {

@@ -20,12 +20,11 @@ inline constexpr const char* kScenario =
 // Sets the journal and the scenario for this process, before the first engine call; the first call decides.
 void prepare(const char* scenario = kScenario);
 
-// Journal entries of one call that came after the given number of entries.
-std::vector<standin::JournalEntry> journal_since(size_t entries, const std::string& call);
-
 using Entry = standin::JournalEntry;
 // The journal so far.
 std::vector<Entry> journal();
+// The journal's entries of one call that came after the given number of entries.
+std::vector<Entry> journal_since(size_t entries, const std::string& call);
 
 // Serves the window's messages for a while, so queued page actions run.
 void pump_messages(int milliseconds);

@@ -24,11 +24,7 @@ inline std::filesystem::path journal_file() {
 
 // The journal's entries of one call, from the given position on.
 inline std::vector<standin::JournalEntry> entries_of(const std::string& call, size_t from = 0) {
-  const auto all = standin::read_journal(journal_file());
-  std::vector<standin::JournalEntry> out;
-  for (size_t i = from; i < all.size(); ++i)
-    if (all[i].call == call) out.push_back(all[i]);
-  return out;
+  return standin::entries_of(standin::read_journal(journal_file()), call, from);
 }
 
 inline size_t journal_size() { return standin::read_journal(journal_file()).size(); }

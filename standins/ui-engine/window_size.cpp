@@ -8,8 +8,9 @@ namespace standin {
 namespace {
 
 std::optional<int> length_in_pixels(const std::string& root, const char* attribute) {
-  const std::regex pattern(std::string(R"re(\s)re") + attribute + R"re(\s*=\s*"\s*([0-9]+(?:\.[0-9]+)?)\s*(dip|px)?\s*")re",
-                           std::regex::icase);
+  const std::regex pattern(
+      std::string(R"re(\s)re") + attribute + R"re(\s*=\s*"\s*([0-9]+(?:\.[0-9]+)?)\s*(dip|px)?\s*")re",
+      std::regex::icase);
   std::smatch found;
   if (!std::regex_search(root, found, pattern)) return std::nullopt;
   return static_cast<int>(std::lround(std::stod(found[1].str())));

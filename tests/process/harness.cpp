@@ -99,10 +99,7 @@ std::vector<std::string> ToolResult::library_calls() const {
 }
 
 std::vector<JournalEntry> ToolResult::calls(const std::string& call) const {
-  std::vector<JournalEntry> found;
-  for (const JournalEntry& e : journal)
-    if (e.call == call) found.push_back(e);
-  return found;
+  return standin::entries_of(journal, call);
 }
 
 std::vector<std::string> ToolResult::page_calls() const {
