@@ -1,9 +1,12 @@
 #include "app/frame_page.h"
 
+#include <fmt/format.h>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 
 #include "app/logger.h"
+#include "app/option_choices.h"
 #include "host/page_call.h"
 #include "host/text_conversions.h"
 
@@ -20,12 +23,20 @@ value FramePage::call(const char* name, std::initializer_list<value> args) {
   return sciter::call_page_function(window_.get(), name, static_cast<unsigned>(args.size()), args.begin());
 }
 
-void FramePage::disableScanPath() { call("disableScanPath"); }
-void FramePage::disableTestPath() { call("disableTestPath"); }
-void FramePage::disableBackup() { call("disableBackup"); }
-void FramePage::disableWholeScan() { call("disableWholeScan"); }
-void FramePage::disableOverwrite() { call("disableOverwrite"); }
-void FramePage::disableAdvancedOptions() { call("disableAdvancedOptions"); }
+void FramePage::callAtStartUp(const char* name, std::initializer_list<value> args) {
+  try {
+    call(name, args);
+  } catch (const std::runtime_error& error) {
+    writeLog(fmt::format("The page rejected {}: {}", name, error.what()), Debug);
+  }
+}
+
+void FramePage::disableScanPath() { callAtStartUp("disableScanPath"); }
+void FramePage::disableTestPath() { callAtStartUp("disableTestPath"); }
+void FramePage::disableBackup() { callAtStartUp("disableBackup"); }
+void FramePage::disableWholeScan() { callAtStartUp("disableWholeScan"); }
+void FramePage::disableOverwrite() { callAtStartUp("disableOverwrite"); }
+void FramePage::disableAdvancedOptions() { callAtStartUp("disableAdvancedOptions"); }
 
 void FramePage::addOptions(const std::vector<ToolOption>& options) {
   value list = value::make_array();
@@ -38,36 +49,22 @@ void FramePage::addOptions(const std::vector<ToolOption>& options) {
     item.set_item(textKey(L"checked_by_default"), value::from_bool(option.checkedByDefault));
     list.set_item(index++, item);
   }
-  call("addOptions", {list});
+  callAtStartUp("addOptions", {list});
 }
 
 void FramePage::setRansomwareName(const char* ansiName) {
-  call("setRansomwareName", {sciter::value_from_ansi(ansiName)});
+  callAtStartUp("setRansomwareName", {sciter::value_from_ansi(ansiName)});
 }
 
 void FramePage::setToolDescription(const char* ansiDescription) {
-  call("setToolDescription", {sciter::value_from_ansi(ansiDescription)});
+  callAtStartUp("setToolDescription", {sciter::value_from_ansi(ansiDescription)});
 }
 
 std::wstring FramePage::getEncryptedPath() { return sciter::value_to_text(call("getEncryptedPath")); }
 
 std::wstring FramePage::getTestPath() { return sciter::value_to_text(call("getTestPath")); }
 
-std::vector<OptionChoice> FramePage::getOptions() {
-  const value list = call("getOptions");
-  std::vector<OptionChoice> choices;
-  // The count is read anew before each element.
-  for (int32_t index = 0; index < list.length(); ++index) {
-    const value item = list.get_item(index);
-    const value id = item.get_item(textKey(L"id"));
-    int32_t idNumber = 0;
-    if (id.type() != sciter::abi::T_INT || !id.get_int(idNumber)) idNumber = 0;
-    int32_t checked = 0;
-    if (!item.get_item(textKey(L"checked")).get_int(checked)) checked = 0;
-    choices.push_back({checked != 0, static_cast<uint32_t>(idNumber)});
-  }
-  return choices;
-}
+OptionsAnswer FramePage::getOptions() { return readOptionChoices(call("getOptions")); }
 
 void FramePage::setProgressInfo(std::string_view utf8Text) {
   call("setProgressInfo", {sciter::value_from_utf8(utf8Text)});
@@ -83,7 +80,7 @@ void FramePage::setLogPath() { call("setLogPath", {sciter::value_from_ansi(Logge
 
 void FramePage::showFinalStep(bool success) { call("showFinalStep", {value::from_bool(success)}); }
 
-void FramePage::showDecryptionStep() { call("showDecryptionStep", {value::from_bool(false)}); }
+void FramePage::showDecryptionStep() { callAtStartUp("showDecryptionStep", {value::from_bool(false)}); }
 
 FramePage& main_page(const sciter::om::hasset<frame>& window) {
   static FramePage* page = nullptr;

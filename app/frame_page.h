@@ -1,6 +1,8 @@
 // The engine's page, served by the main window: each typed call of the engine becomes a call of the page
 // script's function of the same name through call_page_function. Once the window is closed (as the window
-// itself says) the calls do nothing, so a run that still ends shows nothing.
+// itself says) the calls do nothing, so a run that still ends shows nothing. The calls that fill the page at
+// start-up (the tool information, the silent run's step) never raise: a script error there is logged at
+// Debug with the function's name and the engine's message, and start-up goes on. A run's calls raise it.
 #pragma once
 
 #include <initializer_list>
@@ -29,7 +31,7 @@ class FramePage : public RunPage {
 
   std::wstring getEncryptedPath() override;
   std::wstring getTestPath() override;
-  std::vector<OptionChoice> getOptions() override;
+  OptionsAnswer getOptions() override;
 
   void setProgressInfo(std::string_view utf8Text) override;
   void setFinalMessage(std::string_view text, TextEncoding encoding) override;
@@ -41,6 +43,7 @@ class FramePage : public RunPage {
 
  private:
   sciter::value call(const char* name, std::initializer_list<sciter::value> args = {});
+  void callAtStartUp(const char* name, std::initializer_list<sciter::value> args = {});
 
   sciter::om::hasset<frame> window_;  // a counted reference, kept for the life of the process
 };

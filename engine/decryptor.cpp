@@ -68,4 +68,4 @@ bool Decryptor::publishToolInfo() {
   return true;
 }
 
-std::vector<OptionChoice> Decryptor::readOptions() { return window->getOptions(); }
+OptionsAnswer Decryptor::readOptions() { return window->getOptions(); }

@@ -54,7 +54,7 @@ struct Decryptor {
   // Asks the library for its information and passes it to the page; false when its records are broken,
   // which ends start-up like a library that cannot be bound.
   bool publishToolInfo();
-  std::vector<OptionChoice> readOptions();
+  OptionsAnswer readOptions();
 
   // Starts the run thread without command-line settings; raises std::system_error when the thread cannot be
   // created. A process performs one run: later requests are logged and ignored.

@@ -139,13 +139,22 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
   } else {
     newScanPath = window->getEncryptedPath();
     newTestPath = window->getTestPath();
-    newOptions = readOptions();
+    OptionsAnswer chosen = readOptions();
     // A window that went away while it was asked answers nothing, and an empty list of choices would read
     // as Backup unchecked: the run stops here, before the library starts.
     if (window->closed()) {
       writeLine("The window was closed while the run read its settings: the run ends without starting.", Debug);
       return false;
     }
+    // So does an answer that is not a list of choices: whether Backup was checked is not known.
+    if (!chosen.readable()) {
+      writeLine(fmt::format("The options chosen on the page could not be read ({}): the run ends without starting.",
+                            chosen.unreadable),
+                Debug);
+      endRun(reportUnreadableOptions());
+      return false;
+    }
+    newOptions = std::move(chosen.choices);
   }
   // A path with a NUL names nothing the system could open; handed on, it would be cut there and name
   // another folder. (The command line cannot carry one; the page can.)

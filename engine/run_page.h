@@ -13,6 +13,16 @@
 // How the bytes of a text handed to the page are to be read.
 enum class TextEncoding { Ansi, Utf8 };
 
+// The option choices read back from the page, in page order. An answer that is not a list of choices is
+// no list at all: then `unreadable` says why, and the choices must not be taken for "none chosen", which
+// would read as Backup unchecked.
+struct OptionsAnswer {
+  std::vector<OptionChoice> choices;
+  std::string unreadable;  // empty: the choices were read
+
+  bool readable() const { return unreadable.empty(); }
+};
+
 class RunPage {
  public:
   virtual ~RunPage() = default;
@@ -34,7 +44,7 @@ class RunPage {
   // The settings of a run that the page started.
   virtual std::wstring getEncryptedPath() = 0;
   virtual std::wstring getTestPath() = 0;
-  virtual std::vector<OptionChoice> getOptions() = 0;
+  virtual OptionsAnswer getOptions() = 0;
 
   // Progress and outcome.
   virtual void setProgressInfo(std::string_view utf8Text) = 0;

@@ -56,3 +56,9 @@ RunReport reportUnexpectedError() {
   report.pageMayBeTheCause = true;
   return report;
 }
+
+RunReport reportUnreadableOptions() {
+  RunReport report = reportProblem("The chosen options could not be read, so no file was decrypted or removed.");
+  report.pageMayBeTheCause = true;
+  return report;
+}

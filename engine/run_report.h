@@ -33,4 +33,8 @@ RunReport reportInitFailure(std::string errorText);
 // An error that nobody expected; the page itself may be what failed.
 RunReport reportUnexpectedError();
 
+// The page's answer about the chosen options could not be read: nothing was started or removed. The page
+// itself may be what failed.
+RunReport reportUnreadableOptions();
+
 inline FileResult worseOf(FileResult a, FileResult b) { return a > b ? a : b; }

@@ -84,8 +84,9 @@ class FakePage : public RunPage {
   std::wstring encryptedPath;
   std::wstring testPath;
   std::vector<OptionChoice> options;
-  std::string failing;   // the page function whose script rejects every call
-  std::string closesOn;  // the page function during whose call the window goes away
+  std::string optionsUnreadable;  // why the option answer is no list of choices; empty: it is one
+  std::string failing;            // the page function whose script rejects every call
+  std::string closesOn;           // the page function during whose call the window goes away
   std::atomic<bool> gone{false};
 
   Lines calls() {
@@ -121,10 +122,11 @@ class FakePage : public RunPage {
     record("getTestPath");
     return testPath;
   }
-  std::vector<OptionChoice> getOptions() override {
+  OptionsAnswer getOptions() override {
     record("getOptions");
     // A window that is gone answers nothing, as the engine does for a destroyed window.
-    return gone ? std::vector<OptionChoice>{} : options;
+    if (gone) return {{}, "no answer"};
+    return {options, optionsUnreadable};
   }
   void setProgressInfo(std::string_view text) override { record("setProgressInfo " + std::string(text)); }
   void setFinalMessage(std::string_view text, TextEncoding encoding) override {
@@ -848,6 +850,27 @@ TEST_F(Run, AWindowThatGoesAwayWhileTheSettingsAreReadEndsTheRunBeforeTheLibrary
     EXPECT_EQ(fresh.page.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions"}));
     EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
   }
+}
+
+TEST_F(Run, AnOptionAnswerThatIsNoListOfChoicesEndsTheRunBeforeTheLibraryStarts) {
+  FakeRun fresh;
+  fresh.page.encryptedPath = kFolder;
+  fresh.page.optionsUnreadable = "element 1 has no whole-number id";
+  fresh.machine.folder(kFolder, {1});
+  fresh.runFromThePage();
+  EXPECT_TRUE(fresh.lib.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.lib.calls);
+  EXPECT_TRUE(fresh.machine.walked.empty());
+  EXPECT_TRUE(fresh.machine.removed.empty());
+  const std::string shown = "The chosen options could not be read, so no file was decrypted or removed.";
+  EXPECT_EQ(fresh.page.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions",
+                                          "setFinalMessage ansi " + shown, "setLogPath", "showFinalStep failure"}));
+  Lines debug;
+  for (const std::string& line : fresh.lib.log)
+    if (line.rfind("Debug: ", 0) == 0) debug.push_back(line);
+  EXPECT_EQ(debug, (Lines{"Debug: The options chosen on the page could not be read (element 1 has no whole-number "
+                          "id): the run ends without starting."}));
+  EXPECT_EQ(fresh.infoLines(), (Lines{kEnded, shown}));
+  EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
 }
 
 TEST_F(Run, ToolInformationReachesThePageInItsOrder) {

@@ -15,7 +15,7 @@ using abi::som_asset_t;
 using abi::som_passport_t;
 
 // The engine asks an asset for this interface to check that it is one.
-inline constexpr const char* kAssetInterfaceName = "asset.iasset";
+inline constexpr const char* kAssetInterfaceName = "asset.sciter.com";
 
 template <class R>
 class iasset : public som_asset_t {

@@ -1,6 +1,7 @@
 // Values crossing between native code and the page, through the stand-in engine.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -73,7 +74,8 @@ TEST_F(Bridge, ValuesAsText) {
   EXPECT_EQ(sciter::value_to_wstring(value::from_wstring(L"y")), L"y");
 }
 
-TEST_F(Bridge, ArraysAndMapsAreDeepCopies) {
+TEST_F(Bridge, ArraysAndMapsAreTheEnginesOwnAndDeepCopies) {
+  const size_t before = test_engine::journal().size();
   value map = value::make_map();
   map.set_item(value::from_wstring(L"id"), value::from_int(7));
   value array = value::make_array();
@@ -81,10 +83,27 @@ TEST_F(Bridge, ArraysAndMapsAreDeepCopies) {
   array.set_item(0, map);
   map.set_item(value::from_wstring(L"id"), value::from_int(8));  // the array holds its own copy
   const value copy = array;
+  const std::optional<value> first = copy.get_item(0);
+  ASSERT_TRUE(first);
   int32_t id = 0;
-  ASSERT_TRUE(copy.get_item(0).get_item(value::from_wstring(L"id")).get_int(id));
+  ASSERT_TRUE(first->get_item(value::from_wstring(L"id")).value_or(value()).get_int(id));
   EXPECT_EQ(id, 7);
-  EXPECT_TRUE(copy.get_item(0).get_item(value::from_wstring(L"absent")).is_undefined());
+  const std::optional<value> absent = first->get_item(value::from_wstring(L"absent"));
+  ASSERT_TRUE(absent);
+  EXPECT_TRUE(absent->is_undefined());
+  EXPECT_FALSE(copy.get_item(1)) << "no such element";
+  EXPECT_FALSE(value::from_int(3).length()) << "a number has no elements to count";
+  EXPECT_TRUE(test_engine::journal_since(before, "ValueRefused").empty()) << "the engine made every container";
+}
+
+TEST_F(Bridge, TheWindowIsAnAssetOfTheEnginesObjectModel) {
+  sciter::om::hasset<frame> window = frame::create_main();
+  sciter::abi::som_asset_t* header = static_cast<sciter::om::asset<sciter::event_handler>*>(window.get());
+  void* out = nullptr;
+  EXPECT_TRUE(header->isa->asset_get_interface(header, "asset.sciter.com", &out));
+  EXPECT_EQ(out, header);
+  header->isa->asset_release(header);  // the reference that the answer took
+  EXPECT_FALSE(header->isa->asset_get_interface(header, "asset.iasset", nullptr));
 }
 
 class PageCalls : public Bridge {
@@ -96,12 +115,15 @@ class PageCalls : public Bridge {
   static inline sciter::om::hasset<frame>* window_ = nullptr;
 };
 
-TEST_F(PageCalls, ResultsComeBack) {
+TEST_F(PageCalls, ResultsComeBackAsPlainData) {
   int32_t n = 0;
   EXPECT_TRUE(sciter::call_page_function(window_->get(), "answerNumber").get_int(n));
   EXPECT_EQ(n, 42);
+  // The script's array of objects, which the engine hands over as a script object, is isolated.
   const value options = sciter::call_page_function(window_->get(), "answerOptions");
+  EXPECT_EQ(options.type(), sciter::abi::T_ARRAY);
   EXPECT_EQ(options.length(), 2);
+  EXPECT_TRUE(options.get_item(1).value_or(value()).is_map());
   EXPECT_TRUE(sciter::call_page_function(window_->get(), "notAnswered").is_undefined());
 }
 

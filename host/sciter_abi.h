@@ -34,6 +34,17 @@ enum ValueType : UINT {
   T_STRING = 5,
   T_ARRAY = 9,
   T_MAP = 10,
+  T_OBJECT = 13,  // a script object handed out by reference; ValueIsolate makes it plain data
+};
+
+// Units of a T_OBJECT value: what kind of script object it refers to.
+enum ObjectUnits : UINT {
+  UT_OBJECT_ARRAY = 0,
+  UT_OBJECT_OBJECT = 1,
+  UT_OBJECT_CLASS = 2,
+  UT_OBJECT_NATIVE = 3,
+  UT_OBJECT_FUNCTION = 4,
+  UT_OBJECT_ERROR = 5,
 };
 
 enum StringUnits : UINT {
@@ -230,13 +241,15 @@ struct ISciterAPI {
   UINT(SCAPI* ValueClear)(VALUE*);                                                        // 130
   void* ValueCompare;                                                                     // 131
   UINT(SCAPI* ValueCopy)(VALUE* dst, const VALUE* src);                                   // 132
-  void* ValueIsolate;                                                                     // 133
+  UINT(SCAPI* ValueIsolate)(VALUE*);                                                      // 133
   void* ValueType;                                                                        // 134
   UINT(SCAPI* ValueStringData)(const VALUE*, const wchar_t** chars, UINT* count);         // 135
   UINT(SCAPI* ValueStringDataSet)(VALUE*, const wchar_t* chars, UINT count, UINT units);  // 136
   UINT(SCAPI* ValueIntData)(const VALUE*, INT* out);                                      // 137
   UINT(SCAPI* ValueIntDataSet)(VALUE*, INT data, UINT type, UINT units);                  // 138
-  void* unused_139_144[6];                                                                // 139-144
+  void* unused_139_140[2];                                                                // 139-140
+  UINT(SCAPI* ValueFloatData)(const VALUE*, double* out);                                 // 141
+  void* unused_142_144[3];                                                                // 142-144
   UINT(SCAPI* ValueElementsCount)(const VALUE*, INT* count);                              // 145
   UINT(SCAPI* ValueNthElementValue)(const VALUE*, INT n, VALUE* out);                     // 146
   UINT(SCAPI* ValueNthElementValueSet)(VALUE*, INT n, const VALUE* element);              // 147

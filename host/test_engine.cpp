@@ -16,10 +16,10 @@ std::filesystem::path folder() {
 }
 }  // namespace
 
-void prepare() {
-  static const bool done = [] {
+void prepare(const char* scenario) {
+  static const bool done = [scenario] {
     const auto scenario_path = folder() / "scenario.txt";
-    std::ofstream(scenario_path, std::ios::binary) << kScenario;
+    std::ofstream(scenario_path, std::ios::binary) << scenario;
     SetEnvironmentVariableW(L"STANDIN_ENGINE_SCENARIO", scenario_path.c_str());
     SetEnvironmentVariableW(L"STANDIN_ENGINE_JOURNAL", (folder() / "journal.txt").c_str());
     return true;
@@ -28,6 +28,10 @@ void prepare() {
 }
 
 std::vector<Entry> journal() { return standin::read_journal(folder() / "journal.txt"); }
+
+std::vector<Entry> journal_since(size_t entries, const std::string& call) {
+  return standin::entries_of(journal(), call, entries);
+}
 
 void pump_messages(int milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;

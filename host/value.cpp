@@ -33,25 +33,34 @@ value value::from_wstring(std::wstring_view text, uint32_t units) {
   return v;
 }
 
-// An empty container is a value of that type with no storage yet; the engine allocates on the first
-// element or key that is set.
+// The engine makes a container when asked for one of that type with a length (an array) or none (a map).
 value value::make_array() {
   value v;
-  v.v_.t = abi::T_ARRAY;
+  api().ValueIntDataSet(&v.v_, 0, abi::T_ARRAY, 0);
   return v;
 }
 
 value value::make_map() {
   value v;
-  v.v_.t = abi::T_MAP;
+  api().ValueIntDataSet(&v.v_, 0, abi::T_MAP, 0);
   return v;
 }
+
+bool value::isolate() { return api().ValueIsolate(&v_) == abi::HV_OK; }
 
 bool value::get_int(int32_t& out) const {
   if (v_.t != abi::T_INT && v_.t != abi::T_BOOL) return false;
   abi::INT i = 0;
   if (api().ValueIntData(&v_, &i) != abi::HV_OK) return false;
   out = i;
+  return true;
+}
+
+bool value::get_float(double& out) const {
+  if (v_.t != abi::T_FLOAT) return false;
+  double d = 0;
+  if (api().ValueFloatData(&v_, &d) != abi::HV_OK) return false;
+  out = d;
   return true;
 }
 
@@ -62,23 +71,23 @@ std::wstring value::get_chars() const {
   return std::wstring(chars, count);
 }
 
-int32_t value::length() const {
+std::optional<int32_t> value::length() const {
   abi::INT n = 0;
-  if (api().ValueElementsCount(&v_, &n) != abi::HV_OK) return 0;
+  if (api().ValueElementsCount(&v_, &n) != abi::HV_OK) return std::nullopt;
   return n;
 }
 
-value value::get_item(int32_t index) const {
+std::optional<value> value::get_item(int32_t index) const {
   value out;
-  api().ValueNthElementValue(&v_, index, &out.v_);
+  if (api().ValueNthElementValue(&v_, index, &out.v_) != abi::HV_OK) return std::nullopt;
   return out;
 }
 
 void value::set_item(int32_t index, const value& element) { api().ValueNthElementValueSet(&v_, index, &element.v_); }
 
-value value::get_item(const value& key) const {
+std::optional<value> value::get_item(const value& key) const {
   value out;
-  api().ValueGetValueOfKey(&v_, &key.v_, &out.v_);
+  if (api().ValueGetValueOfKey(&v_, &key.v_, &out.v_) != abi::HV_OK) return std::nullopt;
   return out;
 }
 

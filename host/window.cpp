@@ -11,9 +11,12 @@ window::window() {
   asset_add_ref();
 }
 
-void window::create(abi::UINT flags) {
-  RECT frame{0, 0, 0, 0};
-  hwnd_ = api().SciterCreateWindow(flags, &frame, &window::delegate, this, nullptr);
+void window::create(abi::UINT flags, RECT frame) {
+  // An empty frame is handed over as none: the engine then sizes the window from its document
+  // (window-width and window-height on the root element), where a zero-size rectangle would be taken as
+  // a window of no size.
+  RECT* placed = frame.right - frame.left > 0 ? &frame : nullptr;
+  hwnd_ = api().SciterCreateWindow(flags, placed, &window::delegate, this, nullptr);
 }
 
 void window::load_file(const wchar_t* url) {

@@ -83,9 +83,10 @@ class window : public event_handler, public host<window> {
   bool closed() const { return closed_.load() || !hwnd_.load(); }
   void mark_closed() { closed_ = true; }
 
-  // Creates the engine window with the given flags and, when it exists, installs the host callback and
-  // the event handler once.
-  void create(abi::UINT flags);
+  // Creates the engine window with the given flags, placed in the frame when it has a width (otherwise the
+  // document says how large the window is).
+  void create(abi::UINT flags, RECT frame = {});
+  // Installs the host callback and the event handler once, when the window exists, then loads the document.
   void load_file(const wchar_t* url);
   void show(int command);
 

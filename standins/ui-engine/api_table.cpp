@@ -47,13 +47,24 @@ SBOOL SCAPI SciterCall(HWND hwnd, const char* name, UINT argc, const VALUE* argv
     journal("SciterCallRefused", {{"name", function}});
     return false;
   }
+  // An argument (or the result) that the engine did not make cannot reach a script.
+  for (UINT i = 0; i < argc && argv; ++i) {
+    if (!engine_made(&argv[i])) {
+      journal("ValueRefused", {{"call", "SciterCall"}, {"name", function}, {"argument", i}});
+      return false;
+    }
+  }
+  if (result && !engine_made(result)) {
+    journal("ValueRefused", {{"call", "SciterCall"}, {"name", function}, {"argument", "result"}});
+    return false;
+  }
   const PageCallResult answer = page().call(hwnd, function, args);
   if (!result) return answer.ok;
   if (!answer.ok) {
     value_set_error(result, wide_from_utf8(answer.error));
     return false;
   }
-  value_from_json(result, answer.value);
+  script_value_from_json(result, answer.value);
   return true;
 }
 
@@ -101,13 +112,15 @@ UINT SCAPI ValueInit(VALUE* v) {
 }
 UINT SCAPI ValueClear(VALUE* v) {
   journal("ValueClear");
-  value_clear(v);
-  return abi::HV_OK;
+  return value_clear(v);
 }
 UINT SCAPI ValueCopy(VALUE* dst, const VALUE* src) {
   journal("ValueCopy");
-  value_copy(dst, src);
-  return abi::HV_OK;
+  return value_copy(dst, src);
+}
+UINT SCAPI ValueIsolate(VALUE* v) {
+  journal("ValueIsolate");
+  return value_isolate(v);
 }
 UINT SCAPI ValueStringData(const VALUE* v, const wchar_t** chars, UINT* count) {
   journal("ValueStringData");
@@ -125,6 +138,10 @@ UINT SCAPI ValueIntData(const VALUE* v, abi::INT* out) {
 UINT SCAPI ValueIntDataSet(VALUE* v, abi::INT data, UINT type, UINT units) {
   journal("ValueIntDataSet", {{"data", data}, {"type", type}, {"units", units}});
   return value_int_data_set(v, data, type, units);
+}
+UINT SCAPI ValueFloatData(const VALUE* v, double* out) {
+  journal("ValueFloatData");
+  return value_float_data(v, out);
 }
 UINT SCAPI ValueElementsCount(const VALUE* v, abi::INT* count) {
   journal("ValueElementsCount");
@@ -185,10 +202,12 @@ abi::ISciterAPI make_table() {
   t.ValueInit = &ValueInit;
   t.ValueClear = &ValueClear;
   t.ValueCopy = &ValueCopy;
+  t.ValueIsolate = &ValueIsolate;
   t.ValueStringData = &ValueStringData;
   t.ValueStringDataSet = &ValueStringDataSet;
   t.ValueIntData = &ValueIntData;
   t.ValueIntDataSet = &ValueIntDataSet;
+  t.ValueFloatData = &ValueFloatData;
   t.ValueElementsCount = &ValueElementsCount;
   t.ValueNthElementValue = &ValueNthElementValue;
   t.ValueNthElementValueSet = &ValueNthElementValueSet;

@@ -115,6 +115,7 @@ bool load_document(HWND window, const std::wstring& url) {
     journal("DocumentFailed", {{"url", utf8_from_wide(url)}});
     return false;
   }
+  size_from_document(window, *document);
   // Everything the document refers to, and what its style sheets refer to, once each.
   std::set<std::wstring> seen{url};
   std::vector<std::pair<std::wstring, std::string>> queue{{url, *document}};

@@ -30,6 +30,13 @@ std::vector<JournalEntry> read_journal(const std::filesystem::path& file) {
   return parse_journal(text.str());
 }
 
+std::vector<JournalEntry> entries_of(const std::vector<JournalEntry>& journal, std::string_view call, size_t from) {
+  std::vector<JournalEntry> found;
+  for (size_t i = from; i < journal.size(); ++i)
+    if (journal[i].call == call) found.push_back(journal[i]);
+  return found;
+}
+
 std::string journal_digest(std::string_view bytes) { return support::fnv1a64_hex(bytes); }
 
 }  // namespace standin

@@ -26,6 +26,9 @@ std::string journal_line(std::string_view call, const json& arguments);
 std::vector<JournalEntry> read_journal(const std::filesystem::path& file);
 std::vector<JournalEntry> parse_journal(std::string_view text);
 
+// The entries of one call, in order, from the entry at the given position on.
+std::vector<JournalEntry> entries_of(const std::vector<JournalEntry>& journal, std::string_view call, size_t from = 0);
+
 // How the journal fingerprints bytes the engine received, so that a test can compare them without the
 // bytes in the journal: FNV-1a 64 as 16 hexadecimal digits.
 std::string journal_digest(std::string_view bytes);

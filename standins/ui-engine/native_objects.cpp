@@ -42,7 +42,7 @@ json call_native_method(HWND window, const std::string& object, const std::strin
   std::vector<VALUE> argv(args.is_array() ? args.size() : 0);
   for (size_t i = 0; i < argv.size(); ++i) {
     value_init(&argv[i]);
-    value_from_json(&argv[i], args[i]);
+    script_value_from_json(&argv[i], args[i]);
   }
   VALUE result;
   value_init(&result);

@@ -1,17 +1,21 @@
 // Real Win32 windows for the program, with the engine's handling of their life: closing a window detaches
 // its event handler, reports the engine's destruction to the host, and ends the loop for a main window.
+#include <algorithm>
 #include <map>
 #include <mutex>
 
 #include "standins/ui-engine/engine_actions.h"
 #include "standins/ui-engine/engine_state.h"
 #include "standins/ui-engine/journal.h"
+#include "standins/ui-engine/window_size.h"
 
 namespace standin {
 namespace {
 
 constexpr UINT kRunOnWindowThread = WM_APP + 0x51;
 constexpr wchar_t kWindowClass[] = L"StandinEngineWindow";
+// The engine's own size for a window whose document does not say.
+constexpr int kDefaultWidth = 800, kDefaultHeight = 570;
 
 std::mutex& windows_lock() {
   static auto* lock = new std::mutex();
@@ -103,13 +107,28 @@ HWND create_engine_window(UINT flags, const RECT* frame, abi::SciterWindowDelega
   if (flags & abi::SW_TITLEBAR) style |= WS_CAPTION | WS_SYSMENU;
   if (flags & abi::SW_RESIZEABLE) style |= WS_THICKFRAME;
   if (flags & abi::SW_CONTROLS) style |= WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-  const bool empty = !frame || (frame->right <= frame->left || frame->bottom <= frame->top);
-  const int x = empty ? CW_USEDEFAULT : frame->left, y = empty ? CW_USEDEFAULT : frame->top;
-  const int w = empty ? 800 : frame->right - frame->left, h = empty ? 570 : frame->bottom - frame->top;
+  const int x = frame ? frame->left : CW_USEDEFAULT, y = frame ? frame->top : CW_USEDEFAULT;
+  const int w = frame ? std::max(0L, frame->right - frame->left) : kDefaultWidth;
+  const int h = frame ? std::max(0L, frame->bottom - frame->top) : kDefaultHeight;
   HWND hwnd =
       CreateWindowExW(0, kWindowClass, L"", style, x, y, w, h, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (hwnd) update_window(hwnd, WindowRecord{flags, delegate, param});
+  if (!hwnd) return nullptr;
+  update_window(
+      hwnd, WindowRecord{
+                .flags = flags, .delegate = delegate, .delegate_param = param, .sized_by_document = frame == nullptr});
+  if (frame) journal("WindowSized", {{"width", w}, {"height", h}, {"from", "rectangle"}});
   return hwnd;
+}
+
+void size_from_document(HWND window, const std::string& html) {
+  std::optional<WindowRecord> record = find_window(window);
+  if (!record || !record->sized_by_document) return;
+  record->sized_by_document = false;  // the first document decides, as the window opens
+  update_window(window, *record);
+  const WindowSize asked = window_size_in(html);
+  const int w = asked.width.value_or(kDefaultWidth), h = asked.height.value_or(kDefaultHeight);
+  SetWindowPos(window, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  journal("WindowSized", {{"width", w}, {"height", h}, {"from", asked.width && asked.height ? "document" : "default"}});
 }
 
 void run_on_window_thread(HWND window, std::function<void()> work) {

@@ -72,7 +72,8 @@ class Sandbox {
   fs::path files_dir() const { return root_ / "files"; }
   fs::path log_path() const { return temp_dir() / "OstrivelLog.txt"; }
 
-  // Installs the program and runs it with the working directory app\; waits for it to end.
+  // Installs the program and runs it with the working directory app\; waits for it to end. The test fails
+  // when the engine's journal holds a refused value (ValueRefused).
   ToolResult run(const ToolRun& run);
 
  private:

@@ -137,6 +137,68 @@ TEST(InteractiveRun, WithoutABackupChoiceDecryptedFilesAreRemoved) {
   EXPECT_NE(init[0].find("\toptions=2:0,10:1\t"), std::string::npos) << init[0];
 }
 
+// The engine hands the page's array of objects back as a script object, and ids the page computed may come
+// as floating values: Backup checked must still keep every encrypted file.
+TEST(InteractiveRun, ChoicesAnsweredAsScriptObjectsWithBackupCheckedKeepEveryEncryptedFile) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.kyl", "c.kyl"});
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll",
+      .scenario =
+          pageStartingRun(box.files_dir(),
+                          R"([{"id":2.0,"checked":false},{"id":1.0,"checked":true},{"id":3,"checked":false}])") +
+          kCloseAtFinalStep,
+      .library_config = "result=*.kyl,1\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(library_calls_named(result, "DecryptSingleFile").size(), 3u);
+  for (const char* name : {"a.kyl", "b.kyl", "c.kyl"}) EXPECT_TRUE(fs::exists(box.files_dir() / name)) << name;
+  const auto init = library_calls_named(result, "Init");
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_NE(init[0].find("\toptions=2:0,1:1,3:0\t"), std::string::npos) << init[0];
+  EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({true})});
+}
+
+// An answer that is no list of choices says nothing about Backup: the run ends before the library starts,
+// and no file is touched.
+struct UnreadableChoices {
+  const char* name;
+  const char* options;  // the page's answer to getOptions, or a script error
+  const char* logged;   // part of the Debug line
+};
+
+class ChoicesThatCannotBeRead : public testing::TestWithParam<UnreadableChoices> {};
+
+TEST_P(ChoicesThatCannotBeRead, EndTheRunBeforeTheLibraryStartsAndKeepEveryFile) {
+  Sandbox box;
+  make_files(box.files_dir(), {"a.kyl", "b.kyl"});
+  const std::string options = GetParam().options;
+  const std::string scenario = options.rfind("error ", 0) == 0 ? "error getOptions " + options.substr(6) + "\n" +
+                                                                     pageStartingRun(box.files_dir(), "null")
+                                                               : pageStartingRun(box.files_dir(), options);
+  const auto result = box.run(ToolRun{
+      .library = L"keyloom-test.dll", .scenario = scenario + kCloseAtFinalStep, .library_config = "result=*.kyl,1\n"});
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(result.exit_code, 0u);
+  EXPECT_TRUE(library_calls_named(result, "Init").empty()) << result.library_record;
+  EXPECT_TRUE(library_calls_named(result, "DecryptSingleFile").empty());
+  EXPECT_TRUE(fs::exists(box.files_dir() / "a.kyl") && fs::exists(box.files_dir() / "b.kyl"));
+  EXPECT_EQ(page_args(result, "showFinalStep"), std::vector<json>{json::array({false})});
+  bool explained = false;
+  for (const auto& line : result.log_messages(true))
+    explained |= line.rfind("Debug: ", 0) == 0 && line.find(GetParam().logged) != std::string::npos;
+  EXPECT_TRUE(explained) << result.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ChoicesThatCannotBeRead,
+                         testing::Values(UnreadableChoices{"not_a_list", R"("Backup")", "the answer is not a list"},
+                                         UnreadableChoices{"no_answer", "null", "the answer is not a list"},
+                                         UnreadableChoices{"no_id", R"([{"id":2,"checked":false},{"checked":true}])",
+                                                           "element 1 has no whole-number id"},
+                                         UnreadableChoices{"script_error",
+                                                           "error ReferenceError: options is not defined",
+                                                           "ReferenceError: options is not defined"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(InteractiveRun, AFolderThatCannotBeOpenedEndsOnTheFailureStep) {
   Sandbox box;
   const auto result =

@@ -67,7 +67,7 @@ TEST(Startup, BringsTheWindowUpInOrder) {
   EXPECT_EQ(calls,
             (std::vector<std::string>{"SciterSetOption", "SciterSetOption", "SciterOpenArchive", "SciterCreateWindow",
                                       "SciterSetCallback", "SciterWindowAttachEventHandler", "HandlerSubscribed",
-                                      "SciterLoadFile", "DocumentLoaded", "WindowShown"}))
+                                      "SciterLoadFile", "WindowSized", "DocumentLoaded", "WindowShown"}))
       << "journal order";
 
   const auto options = result.calls("SciterSetOption");
@@ -81,7 +81,10 @@ TEST(Startup, BringsTheWindowUpInOrder) {
   const auto created = result.calls("SciterCreateWindow");
   ASSERT_EQ(created.size(), 1u);
   EXPECT_EQ(created[0].args["flags"], 0x296);
-  EXPECT_EQ(created[0].args["frame"], harness::json::array({0, 0, 0, 0}));
+  // No rectangle: the engine sizes the window as its document says, the panel with its margins.
+  EXPECT_EQ(created[0].args["frame"], nullptr);
+  EXPECT_EQ(result.calls("WindowSized")[0].args,
+            harness::json({{"width", 798}, {"height", 542}, {"from", "document"}}));
   EXPECT_EQ(created[0].args["parent"], nullptr);
 
   EXPECT_EQ(result.calls("SciterWindowAttachEventHandler")[0].args["subscription"], 0xFFFF);
