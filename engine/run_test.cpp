@@ -860,7 +860,7 @@ TEST_F(Run, AnOptionAnswerThatIsNoListOfChoicesEndsTheRunBeforeTheLibraryStarts)
   fresh.runFromThePage();
   EXPECT_TRUE(fresh.lib.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.lib.calls);
   EXPECT_TRUE(fresh.machine.walked.empty());
-  EXPECT_TRUE(fresh.machine.removed.empty());
+  EXPECT_TRUE(fresh.machine.removed().empty());
   const std::string shown = "The chosen options could not be read, so no file was decrypted or removed.";
   EXPECT_EQ(fresh.page.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions",
                                           "setFinalMessage ansi " + shown, "setLogPath", "showFinalStep failure"}));
