@@ -144,15 +144,17 @@ TEST_F(FramePageValues, AnAnswerThatIsNoListOfChoicesIsUnreadableNeverEmpty) {
 }
 
 TEST_F(FramePageValues, AScriptErrorAtStartUpIsLoggedAndStartUpGoesOn) {
-  const fs::path log =
-      fs::temp_directory_path() / ("frame-page-test-" + std::to_string(GetCurrentProcessId()) + ".txt");
-  fs::remove(log);
-  const std::string saved = Logger::instance().path;
-  Logger::instance().path = log.string();
+  // The log goes to a folder of this test's own.
+  const fs::path folder = fs::temp_directory_path() / ("frame-page-test-" + std::to_string(GetCurrentProcessId()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const fs::path log = folder / kLogFileName;
+  const std::wstring saved = Logger::instance().folder;
+  Logger::instance().folder = folder.wstring();
   const size_t before = test_engine::journal().size();
   EXPECT_NO_THROW(page_->setRansomwareName("Glass"));
   EXPECT_NO_THROW(page_->setToolDescription("About it"));
-  Logger::instance().path = saved;
+  Logger::instance().folder = saved;
 
   const auto calls = test_engine::journal_since(before, "SciterCall");
   ASSERT_EQ(calls.size(), 2u) << "the next call still reaches the page";
@@ -164,7 +166,7 @@ TEST_F(FramePageValues, AScriptErrorAtStartUpIsLoggedAndStartUpGoesOn) {
             std::string::npos)
       << text.str();
   in.close();
-  fs::remove(log);
+  fs::remove_all(folder);
   // A run's calls still raise the script's error for the run to handle.
   EXPECT_THROW(sciter::call_page_function(window_->get(), "setRansomwareName"), std::runtime_error);
 }
