@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/library_abi.h"
+#include "engine/run_events.h"
 #include "engine/run_life.h"
 #include "engine/run_page.h"
 #include "engine/run_platform.h"
@@ -32,6 +33,8 @@ struct Decryptor {
   FinishFn finish = nullptr;
   LogCallback log = nullptr;                  // every message of the engine; also handed to Init
   RunPlatform* platform = &systemPlatform();  // the machine a run walks
+  RunObserver* observer = nullptr;            // told of each file and folder and of the end; optional
+  std::wstring libraryPath;                   // the library's file as the working directory listed it
 
   // Created on first call, on the main thread before any other thread exists; never destroyed.
   static Decryptor& instance();
@@ -53,7 +56,8 @@ struct Decryptor {
   FileResult scanFolder(std::wstring root, RootKind kind = RootKind::Folder);
 
   void progressLoop();
-  void requestStop();
+  // True when it stopped something: a scan going on, or a run still starting.
+  bool requestStop();
   // Called once the window is gone (its page says closed()): no file starts any more, the file in hand is
   // finished, the library is finished, and nothing more goes to the page. Returns once the run has ended; meanwhile
   // whileWaiting is called every few milliseconds, so the caller's thread can go on serving what a page call may wait
@@ -68,4 +72,7 @@ struct Decryptor {
   void writeLine(std::string_view message, int level) const {
     if (log) log(message, level);
   }
+
+ private:
+  void tellNotSearched(const std::wstring& path, NotSearchedReason reason, uint32_t error, bool driveRoot);
 };

@@ -1,7 +1,7 @@
 // Depth-first listing of everything under one root, folders before their content. Folders that cannot be
-// opened for lack of access are passed over silently. Symbolic links, junctions and mount points are listed
-// but never entered, so a walk cannot leave its root or loop; other reparse-point folders, such as cloud
-// placeholders, are entered like plain ones (listing_rule.h). A root that names a file lists that one file.
+// opened for lack of access are passed over, each listed once more as a Denied entry. Symbolic links, junctions and
+// mount points are listed but never entered, so a walk cannot leave its root or loop; other reparse-point folders, such
+// as cloud placeholders, are entered like plain ones (listing_rule.h). A root that names a file lists that one file.
 // Entries keep the root's spelling joined with the relative names; only what the walk itself asks of the
 // system goes in the long-path form, where the path rule asks for it (long_path.h).
 #pragma once

@@ -12,6 +12,7 @@ struct WalkEntry {
     RegularFile,  // handed to the library
     Other,        // folder, directory link, dangling link: nothing to do
     Unreadable,   // a link whose target could not be examined; error holds the system error code
+    Denied,       // a folder the account may not list, passed over with its content; error holds the code
   };
   std::wstring path;  // the root joined with the relative names
   Kind kind = Other;
@@ -43,8 +44,8 @@ class RunPlatform {
   virtual std::unique_ptr<EntryWalk> newWalk() = 0;
   // The GetDriveTypeW answer for a root such as "C:\" (values in drive_roots.h).
   virtual unsigned driveType(const std::wstring& root) = 0;
-  // Errors are not reported: a file that cannot be removed stays.
-  virtual void removeFile(const std::wstring& path) = 0;
+  // 0 when the file is gone; otherwise the system's error code, and the file stays.
+  virtual uint32_t removeFile(const std::wstring& path) = 0;
   // What GetFullPathNameW makes of a path; empty when it cannot be resolved. Used by the long-path rule.
   virtual std::wstring fullPathOf(std::wstring_view path) = 0;
   virtual std::string systemMessage(uint32_t code) = 0;  // ANSI code page

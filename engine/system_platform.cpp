@@ -14,7 +14,7 @@ class SystemPlatform : public RunPlatform {
   unsigned driveType(const std::wstring& root) override { return GetDriveTypeW(root.c_str()); }
   // The system itself, with the path as given: the C runtime's file functions, and std::filesystem, which
   // asks them first, answer "not found" on Windows for any path holding "?", as the long-path form does.
-  void removeFile(const std::wstring& path) override { DeleteFileW(path.c_str()); }
+  uint32_t removeFile(const std::wstring& path) override { return DeleteFileW(path.c_str()) ? 0 : GetLastError(); }
   std::wstring fullPathOf(std::wstring_view path) override { return systemFullPathOf(path); }
   std::string systemMessage(uint32_t code) override { return std::system_category().message(static_cast<int>(code)); }
 };
