@@ -1,4 +1,5 @@
-// The program's log: one line per message appended to "OstrivelLog.txt" in the temporary directory.
+// The windowed program's log: every line goes to the log file (log/log_file.h), and Info lines also to the
+// page's progress list while no scan is going on.
 #pragma once
 
 #include <string>
@@ -7,6 +8,7 @@
 #include "engine/library_abi.h"
 #include "host/asset.h"
 #include "host/frame.h"
+#include "log/log_file.h"
 
 // The level numbers (Info, Debug) are those of the library's LogCallback (engine/library_abi.h).
 struct Logger {
@@ -16,8 +18,6 @@ struct Logger {
   // Created on first use (on the main thread, before any other thread); never destroyed.
   static Logger& instance();
 };
-
-inline constexpr const char* kLogFileName = "OstrivelLog.txt";
 
 // Writes one line; also the decryption library's LogCallback. Callable from any thread; never throws.
 void writeLog(std::string_view message, int level);

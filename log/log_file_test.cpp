@@ -1,5 +1,5 @@
 // The log file as written on Windows: text mode, shared appends, no failure ever reaching the caller.
-#include "app/logger.h"
+#include "log/log_file.h"
 
 #include <windows.h>
 
@@ -23,7 +23,7 @@ std::string read_bytes(const fs::path& path) {
   return s.str();
 }
 
-class LoggerFile : public testing::Test {
+class LogFile : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("logger-test-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -31,26 +31,24 @@ class LoggerFile : public testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     file_ = dir_ / "log.txt";
-    saved_ = Logger::instance().path;
-    Logger::instance().path = file_.string();
+    path_ = file_.string();
   }
-  void TearDown() override {
-    Logger::instance().path = saved_;
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { fs::remove_all(dir_); }
+  void writeLog(std::string_view message, int level) { writeLogLine(path_, message, level); }
   fs::path dir_, file_;
-  std::string saved_;
+  std::string path_;
 };
 
-TEST_F(LoggerFile, PathIsTheLogNameInTheTemporaryFolder) {
+TEST_F(LogFile, PathIsTheLogNameInTheTemporaryFolder) {
+  const fs::path path = logFilePath();
   const fs::path expected = fs::temp_directory_path() / "OstrivelLog.txt";
-  EXPECT_TRUE(fs::equivalent(fs::path(saved_).parent_path(), expected.parent_path()));
-  EXPECT_EQ(fs::path(saved_).filename(), "OstrivelLog.txt");
+  EXPECT_TRUE(fs::equivalent(path.parent_path(), expected.parent_path()));
+  EXPECT_EQ(path.filename(), "OstrivelLog.txt");
 }
 
-TEST_F(LoggerFile, LinesEndWithCrLfAndAppend) {
-  writeLog("first", Info);
-  writeLog("two\nlines", Debug);
+TEST_F(LogFile, LinesEndWithCrLfAndAppend) {
+  writeLog("first", 0);
+  writeLog("two\nlines", 1);
   writeLog("", 7);
   const std::string text = read_bytes(file_);
   const std::regex line(R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{7}\]\t\[Info\]\t\[first\]\r\n)"
@@ -59,30 +57,30 @@ TEST_F(LoggerFile, LinesEndWithCrLfAndAppend) {
   EXPECT_TRUE(std::regex_match(text, line)) << text;
 }
 
-TEST_F(LoggerFile, UnwritableFileDropsTheLineAndTheNextCallTriesAgain) {
+TEST_F(LogFile, UnwritableFileDropsTheLineAndTheNextCallTriesAgain) {
   HANDLE locked = CreateFileW(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-  writeLog("while locked", Info);  // must neither throw nor crash
+  writeLog("while locked", 0);  // must neither throw nor crash
   CloseHandle(locked);
-  writeLog("after unlock", Info);
+  writeLog("after unlock", 0);
   const std::string text = read_bytes(file_);
   EXPECT_EQ(text.find("while locked"), std::string::npos);
   EXPECT_NE(text.find("[after unlock]"), std::string::npos);
 }
 
-TEST_F(LoggerFile, MissingFolderIsNotAnError) {
-  Logger::instance().path = (dir_ / "no-such-folder" / "log.txt").string();
-  writeLog("dropped", Debug);
+TEST_F(LogFile, MissingFolderIsNotAnError) {
+  path_ = (dir_ / "no-such-folder" / "log.txt").string();
+  writeLog("dropped", 1);
   EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
 }
 
-TEST_F(LoggerFile, ConcurrentWritersLeaveWholeLines) {
+TEST_F(LogFile, ConcurrentWritersLeaveWholeLines) {
   constexpr int kThreads = 6, kLines = 150;
   std::vector<std::thread> writers;
   for (int t = 0; t < kThreads; ++t)
-    writers.emplace_back([t] {
+    writers.emplace_back([this, t] {
       const std::string message = "writer " + std::to_string(t) + " " + std::string(300, char('a' + t));
-      for (int i = 0; i < kLines; ++i) writeLog(message, Debug);
+      for (int i = 0; i < kLines; ++i) writeLog(message, 1);
     });
   for (auto& w : writers) w.join();
   std::istringstream lines(read_bytes(file_));
