@@ -18,5 +18,10 @@ MachineFacts machineFacts();
 // from the system folder at run time, never from the program's folder.
 std::string fileVersionOf(const std::wstring& path);
 
-// The system's text for an error code, in UTF-8, without its line end.
+// True when the process has loaded the system's window library (user32.dll): Windows then no longer tells
+// the console's control handlers of a log-off or a shut-down. The console program loads it nowhere; a
+// decryption library may.
+bool windowLibraryLoaded();
+
+// The system's text for an error code, in UTF-8, without its line end and full stop.
 std::string systemMessageUtf8(uint32_t code);

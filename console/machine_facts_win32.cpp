@@ -98,6 +98,8 @@ std::string fileVersionOf(const std::wstring& path) {
                      HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
 }
 
+bool windowLibraryLoaded() { return GetModuleHandleW(L"user32.dll") != nullptr; }
+
 std::string systemMessageUtf8(uint32_t code) {
   LPWSTR buffer = nullptr;
   const DWORD length =
@@ -105,7 +107,9 @@ std::string systemMessageUtf8(uint32_t code) {
                      nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
   std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  // Without its line end and its full stop, so it can stand inside a sentence.
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' || text.back() == L'.'))
+    text.pop_back();
   if (text.empty()) return fmt::format("system error {}", code);
   return text::utf8_from_wide(text);
 }

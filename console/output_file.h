@@ -1,9 +1,9 @@
 // A file the console program writes (the report, the summary's CSV) at the path the administrator's
 // command line gives, a share as a rule. The path is taken as given, but nothing planted at it can turn the
-// writes elsewhere: the file is always made new. Whatever is at the path already (an earlier report, or a
-// link, or a second name of some other file that someone put there) has its name removed, which never
-// touches what a link points to or the file's other names, and only a file that this program created is
-// written. The system calls are in output_file_win32.cpp.
+// writes elsewhere: the file is always made new, beside the path, and then renamed into its place.
+// Whatever was at the path (an earlier report, or a link, or a second name of some other file that someone
+// put there) loses its name to it, which never touches what a link points to or the file's other names;
+// only a file that this program created is written. The system calls are in output_file_win32.cpp.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +28,5 @@ struct OutputOpening {
   std::string problem;             // then why, in UTF-8
 };
 
-// Makes the file at the path as given (relative to the working directory), replacing what is there.
+// Makes the file at the path as given (relative to the working directory), in the place of what is there.
 OutputOpening openOutputFile(const std::wstring& path);

@@ -76,8 +76,10 @@ TEST_F(OutputFileOnDisk, ALinkPlantedAtThePathIsReplacedNotFollowed) {
   const fs::path elsewhere = dir_ / "precious.txt";
   write(elsewhere, "precious");
   const fs::path planted = dir_ / "report.jsonl";
-  if (!CreateSymbolicLinkW(planted.c_str(), elsewhere.c_str(), 0)) {
-    GTEST_SKIP() << "symbolic links cannot be made here (error " << GetLastError() << ")";
+  // Wine 8 answers that it made the link and makes nothing: planted_links.sh plants real ones there.
+  if (!CreateSymbolicLinkW(planted.c_str(), elsewhere.c_str(), 0) ||
+      GetFileAttributesW(planted.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "symbolic links to files cannot be made here";
   }
   OutputOpening opening = openOutputFile(planted.wstring());
   ASSERT_TRUE(opening.sink) << opening.problem;

@@ -172,6 +172,12 @@ ExitCode ConsoleRun::run() {
     return finish(ExitCode::LibraryNotBound, "The decryption library could not be bound; the log says why.");
   }
   decryptor_.publishToolInfo();
+  if (windowLibraryLoaded()) {
+    consoleLog(
+        "The decryption library loads user32.dll: Windows then no longer tells this program of a log-off or "
+        "a shut-down, and a run that one of them ends leaves a report without its last line.",
+        Info);
+  }
 
   CommandLineSystem system;
   system.testPathEnabled = decryptor_.info && decryptor_.info->testPathEnabled;
@@ -221,7 +227,7 @@ ExitCode ConsoleRun::run() {
     OutputOpening opening = openOutputFile(options.reportPath);
     if (!opening.sink) {
       const std::string problem =
-          fmt::format("Could not open the report file \"{}\": {}. Nothing was done.", end_.reportPath, opening.problem);
+          fmt::format("Could not make the report file \"{}\": {}. Nothing was done.", end_.reportPath, opening.problem);
       consoleLog(problem, Info);
       tellUtf8(problem);
       return finish(ExitCode::Other, problem);

@@ -9,6 +9,7 @@
 #include <regex>
 #include <thread>
 
+#include "pe_imports.h"
 #include "tests/process/console_harness.h"
 #include "tests/process/run_helpers.h"
 
@@ -140,7 +141,7 @@ TEST(ConsoleRun, EachOutcomeHasItsExitCode) {
        true,
        11,
        "other-error",
-       "Could not open the report file"},
+       "Could not make the report file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -290,19 +291,17 @@ TEST(ConsoleRun, TheTimeLimitStopsAfterTheFileInHandAndASecondRunMeanwhileEndsWi
        i < 400 && harness::read_file(box.app_dir() / "Keyloom.dll.record").find("Begin") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   Sandbox other("second run");
-  const auto secondStarted = std::chrono::steady_clock::now();
   const ConsoleResult second =
       run_console(other, ConsoleRun{.args = {L"start", L"-scan-path", other.files_dir().wstring(), L"-report",
                                              (box.root() / "first.jsonl").wstring()},
                                     .library_config = kNoTestFolder});
-  const auto secondTook = std::chrono::steady_clock::now() - secondStarted;
   running.join();
 
   EXPECT_EQ(second.exit_code, 1618u) << second.out << second.err;
   expectOneOutcomeLine(second, other);
   EXPECT_EQ(second.outcome["result"], "another-run-is-going");
-  EXPECT_LT(secondTook, std::chrono::seconds(3)) << "it ends at once";
-  EXPECT_EQ(library_calls_named(harness::ToolResult{.library_record = second.library_record}, "Init").size(), 0u);
+  EXPECT_EQ(library_calls_named(harness::ToolResult{.library_record = second.library_record}, "Init").size(), 0u)
+      << "it ends at once, before the library starts";
 
   EXPECT_EQ(first.exit_code, 10u) << first.out << first.err;
   expectOneOutcomeLine(first, box);
@@ -330,12 +329,19 @@ TEST(ConsoleRun, TheTimeLimitStopsAfterTheFileInHandAndASecondRunMeanwhileEndsWi
 TEST(ConsoleRun, TheProgramNeedsNoUiEngineAndNamesNone) {
   const std::string program = harness::read_file(harness::bin_dir() / CONSOLE_FILE_NAME);
   ASSERT_FALSE(program.empty());
-  std::string lower(program.size(), '\0');
-  std::transform(program.begin(), program.end(), lower.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(c)); });
-  EXPECT_EQ(lower.find("sciter"), std::string::npos) << "no import of the UI engine, nor its name anywhere";
-  EXPECT_EQ(lower.find("user32.dll"), std::string::npos)
-      << "a console program that loads user32 no longer hears of log-off and shut-down";
+  const auto lower = [](std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+  };
+  EXPECT_EQ(lower(program).find("sciter"), std::string::npos) << "the UI engine's name is nowhere in the program";
+  std::vector<keyloom_check::ImportedFunction> imports;
+  std::string error;
+  ASSERT_TRUE(keyloom_check::readImports(program, imports, error)) << error;
+  ASSERT_FALSE(imports.empty());
+  for (const auto& imported : imports) {
+    // A console program that loads user32 no longer hears of log-off and shut-down.
+    EXPECT_NE(lower(imported.library), "user32.dll") << imported.name;
+  }
 }
 
 // A report as another machine would have written it: the same run, its computer's name changed.
