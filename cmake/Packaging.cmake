@@ -1,6 +1,6 @@
 # One ZIP per processor, made by CPack: recovery-tool-<version>-x64.zip or -x86.zip with the windowed
-# program, the console program for fleet tools, the user guide and SHA256SUMS of the three. The UI engine and the decryption library are not ours to ship; the
-# guide says where each goes. tools/package.sh makes both packages and checks that packing is repeatable.
+# program, the console program for fleet tools, the user guide and SHA256SUMS of the three. The UI engine
+# and the decryption library are not ours to ship; the guide says where each goes. tools/package.sh makes both packages and checks that packing is repeatable.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(PACKAGE_PROCESSOR x64)
 else()

@@ -67,6 +67,15 @@ MachineFacts machineFacts() {
     const auto elevation = tokenInformation(token, TokenElevation);
     facts.elevated = !elevation.empty() && reinterpret_cast<const TOKEN_ELEVATION*>(elevation.data())->TokenIsElevated;
   }
+  // The Administrators group counts only where it is enabled: a filtered administrator's token holds it for
+  // denying only. This also answers where the system does not split tokens (UAC turned off).
+  unsigned char administrators[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof administrators;
+  BOOL member = FALSE;
+  if (!facts.elevated && CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+      CheckTokenMembership(nullptr, administrators, &member)) {
+    facts.elevated = member != FALSE;
+  }
   DWORD session = 1;
   facts.inServicesSession = ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0;
   return facts;

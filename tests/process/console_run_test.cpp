@@ -314,7 +314,8 @@ TEST(ConsoleRun, TheTimeLimitStopsAfterTheFileInHandAndASecondRunMeanwhileEndsWi
   const size_t answered =
       library_calls_named(harness::ToolResult{.library_record = first.library_record}, "DecryptSingleFile").size();
   EXPECT_EQ(begun, answered) << "the file in hand was finished";
-  EXPECT_GE(answered, 2u);
+  // How many files fit before the limit depends on the machine; that one was in hand is what the wait above saw.
+  EXPECT_GE(answered, 1u);
   EXPECT_LT(answered, 12u) << "no further file after the limit";
   EXPECT_EQ(first.outcome["offered"], answered);
   const auto lines = report_lines(box.root() / "first.jsonl");
