@@ -89,7 +89,11 @@ bool FolderWalk::next(WalkEntry& entry) {
   if (!folderToEnter_.empty()) {
     const std::wstring folder = std::exchange(folderToEnter_, std::wstring());
     const uint32_t error = enter(folder);
-    if (error != 0 && error != kErrorAccessDenied && !isGone(error)) {
+    if (error == kErrorAccessDenied) {
+      entry = {folder, WalkEntry::Denied, error};
+      return true;
+    }
+    if (error != 0 && !isGone(error)) {
       breakAt(folder, error);
       return false;
     }

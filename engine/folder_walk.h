@@ -1,5 +1,5 @@
 // Depth-first listing of everything under one root, folders before their content. Folders that cannot be
-// opened for lack of access are passed over silently. Symbolic links, junctions and mount points are listed
+// opened for lack of access are passed over, each listed once as a Denied entry. Symbolic links, junctions and mount points are listed
 // but never entered, so a walk cannot leave its root or loop, and links to files are not files; other
 // reparse points, such as cloud placeholders, are entered or handed over like plain ones (listing_rule.h). A
 // root that names a file lists that one file. Entries keep the root's spelling joined with the relative

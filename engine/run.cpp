@@ -12,6 +12,13 @@
 
 namespace {
 
+// The folder part of a path the walk spelled: everything before its last separator, which a drive root keeps.
+std::wstring_view folderOf(std::wstring_view path) {
+  const size_t last = path.find_last_of(L"\\/");
+  if (last == std::wstring_view::npos) return {};
+  return path.substr(0, last > 0 && path[last - 1] == L':' ? last + 1 : last);
+}
+
 const OptionChoice* findChoice(const std::vector<OptionChoice>& choices, uint32_t id) {
   const auto found = std::find_if(choices.begin(), choices.end(), [id](const OptionChoice& c) { return c.id == id; });
   return found == choices.end() ? nullptr : &*found;
@@ -77,9 +84,12 @@ void Decryptor::startRun(std::unique_ptr<RunSettings> settings) {
   run.launch([this, owned] { runDecryption(std::move(*owned)); });
 }
 
-void Decryptor::endRun(const RunReport& report) {
+void Decryptor::endRun(const RunReport& given) {
+  RunReport report = given;
+  report.stoppedEarly = run.stoppedEarly();
   run.endScan();
   for (const std::string& line : report.lines) writeLine(line, Info);
+  if (observer) observer->runEnded(report);
   if (window->closed()) return;
   const auto call = [&report](auto&& pageCall) {
     if (!report.pageMayBeTheCause) return pageCall();
@@ -174,8 +184,13 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
   InitParams params{newScanPath, newTestPath, newOptions, log};
   std::string errorText;
   if (init(&params, &errorText)) return true;
-  endRun(reportInitFailure(std::move(errorText)));
+  // Nobody may watch a run from the command line: its log must tell that the library refused.
+  endRun(reportInitFailure(std::move(errorText), settings != nullptr));
   return false;
+}
+
+void Decryptor::tellNotSearched(const std::wstring& path, NotSearchedReason reason, uint32_t error, bool driveRoot) {
+  if (observer) observer->notSearched(NotSearched{path, reason, error, driveRoot});
 }
 
 FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
@@ -188,11 +203,13 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
       writeLine(fmt::format("The drive {} was passed over: it holds no medium (the device is not ready).",
                             text::ansi_from_wide(driveOfRoot(root))),
                 Info);
+      tellNotSearched(root, NotSearchedReason::NoMedium, openError, kind == RootKind::Drive);
       return NotEncrypted;
     }
     writeLine(fmt::format("Could not open \"{}\" for scanning: {}", text::ansi_from_wide(root),
                           platform->systemMessage(openError)),
               Info);
+    tellNotSearched(root, NotSearchedReason::CouldNotOpen, openError, kind == RootKind::Drive);
     return Failed;
   }
   const OptionChoice* backup = findChoice(options, OptionBackup);
@@ -200,8 +217,22 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
   const FullPathOf fullPathOf = [this](std::wstring_view path) { return platform->fullPathOf(path); };
 
   WalkEntry entry;
+  std::wstring searched;  // the folder the observer was last told of
   while (!stopped && walk->next(entry)) {
+    if (observer) {
+      const std::wstring_view folder = folderOf(entry.path);
+      if (folder != searched) {
+        searched = folder;
+        observer->searching(searched);
+      }
+    }
+    if (entry.kind == WalkEntry::Denied) {
+      // Passed over without a log line, as the scan always did; the observer still hears of it.
+      tellNotSearched(entry.path, NotSearchedReason::AccessDenied, entry.error, false);
+      continue;
+    }
     if (entry.kind != WalkEntry::RegularFile) continue;
+    bool diskFull = false;
     try {
       // A deep file reaches the library, and its removal the system, in the long-path form, so neither
       // depends on the machine's long-path setting; shorter paths go exactly as the walk spelled them.
@@ -213,26 +244,34 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
         ++failedCount;
       }
       if (code >= NotEncrypted && code <= Failed) result = worseOf(result, static_cast<FileResult>(code));
-      Removal removal;
+      diskFull = code == NoDiskSpace;
+      FileAnswer answer{file.native(), code, EncryptedCopy::Untouched, 0, {}};
       if (code == Decrypted) {
-        removal = keepEncrypted ? Removal{Removal::NotTaken, Removal::BackupChosen, 0, {}}
-                                : removeListedFile(platform->fileHandles(), file.native(), entry.folderFinalPath,
-                                                   entry.name, entry.folderError);
+        answer.removal = keepEncrypted ? Removal{Removal::NotTaken, Removal::BackupChosen, 0, {}}
+                                       : removeListedFile(platform->fileHandles(), file.native(),
+                                                          entry.folderFinalPath, entry.name, entry.folderError);
+        const Removal& removal = answer.removal;
         const std::string line =
             removalLine(text::ansi_from_wide(file.native()), removal, platform->systemMessage(removal.error));
         if (!line.empty()) writeLine(line, Debug);
+        answer.copy = removal.outcome == Removal::Removed     ? EncryptedCopy::Removed
+                      : removal.reason == Removal::BackupChosen ? EncryptedCopy::KeptAsBackup
+                                                                : EncryptedCopy::RemovalRefused;
+        answer.removalError = removal.error;
       }
-      if (fileDone) fileDone({file.native(), code, removal});
-      if (code == NoDiskSpace) return result;
+      if (observer) observer->fileAnswered(answer);
     } catch (...) {
       // A file the library could not cope with must not end the scan of the others.
     }
+    if (diskFull) return result;
   }
   if (walk->brokenBy() != 0) {
     // Files past the break were never offered, so the root cannot count as done, whatever was found so far.
     writeLine(fmt::format("The scan of \"{}\" ended early at \"{}\": {}", text::ansi_from_wide(root),
                           text::ansi_from_wide(walk->brokenAt()), platform->systemMessage(walk->brokenBy())),
               Info);
+    tellNotSearched(walk->brokenAt(), NotSearchedReason::ListingBroken, walk->brokenBy(),
+                    kind == RootKind::Drive && walk->brokenAt() == root);
     result = Failed;
   }
   return result;

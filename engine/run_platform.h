@@ -14,6 +14,7 @@ struct WalkEntry {
     RegularFile,  // handed to the library
     Other,        // folder, link: nothing to do
     Unreadable,   // an entry whose status could not be read; error holds the system error code
+    Denied,       // a folder the account may not list, passed over with its content; error holds the code
   };
   std::wstring path;  // the root joined with the relative names
   Kind kind = Other;

@@ -148,6 +148,40 @@ class FakePage : public RunPage {
   Lines calls_;
 };
 
+// Every event of a run, as one line each.
+class RecordingObserver : public RunObserver {
+ public:
+  Lines events;
+  std::optional<RunReport> ended;
+
+  void searching(const std::wstring& folder) override { events.push_back("searching " + narrow(folder)); }
+  void fileAnswered(const FileAnswer& a) override {
+    static const char* const copies[] = {"untouched", "removed", "kept", "refused"};
+    std::string line =
+        "file " + narrow(a.path) + " " + std::to_string(a.answer) + " " + copies[static_cast<int>(a.copy)];
+    if (a.removalError) line += " " + std::to_string(a.removalError);
+    events.push_back(line);
+  }
+  void notSearched(const NotSearched& n) override {
+    static const char* const reasons[] = {"could-not-open", "no-medium", "denied", "broken", "unreadable"};
+    events.push_back(std::string("not-searched ") + narrow(n.path) + " " + reasons[static_cast<int>(n.reason)] + " " +
+                     std::to_string(n.error) + (n.driveRoot ? " drive" : ""));
+  }
+  void runEnded(const RunReport& report) override {
+    ended = report;
+    std::lock_guard guard(library->lock);
+    libraryFinishedFirst = !library->calls.empty() && library->calls.back() == "Finish";
+  }
+  bool libraryFinishedFirst = false;
+
+  Lines without(const std::string& prefix) const {
+    Lines out;
+    for (const std::string& e : events)
+      if (e.rfind(prefix, 0) != 0) out.push_back(e);
+    return out;
+  }
+};
+
 // The machine's folders answering as Windows does, for the real folder walk: what the listing says of each
 // entry (attributes and reparse tag), what a link points to, and roots that cannot be opened.
 class WindowsFolders : public FolderSystem {
@@ -160,9 +194,10 @@ class WindowsFolders : public FolderSystem {
   static constexpr uint32_t kFile = 0x20;  // FILE_ATTRIBUTE_ARCHIVE
   static constexpr uint32_t kFolder = kAttributeDirectory;
 
-  std::map<std::wstring, Node> nodes;             // by full path, roots ("\\?\C:\") included
-  std::map<std::wstring, uint32_t> refusedRoots;  // roots that cannot be opened, with the error
-  TestFiles* handles = nullptr;                   // what the folders' final paths resolve through
+  std::map<std::wstring, Node> nodes;                  // by full path, roots ("\\?\C:\") included
+  std::map<std::wstring, uint32_t> refusedRoots;       // roots that cannot be opened, with the error
+  std::map<std::wstring, uint32_t> unreadableTargets;  // links whose target cannot be examined, with the error
+  TestFiles* handles = nullptr;                        // what the folders' final paths resolve through
 
   // The files among the nodes, as their handles show them, for the removal.
   void registerFiles(TestFiles& files) const {
@@ -205,6 +240,10 @@ class WindowsFolders : public FolderSystem {
     return true;
   }
   bool targetAttributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
+    if (const auto refused = unreadableTargets.find(path); refused != unreadableTargets.end()) {
+      error = refused->second;
+      return false;
+    }
     const auto link = nodes.find(path);
     const auto target = link == nodes.end() ? nodes.end() : nodes.find(link->second.target);
     if (target == nodes.end()) {
@@ -673,17 +712,29 @@ TEST_F(Run, OneRunPerProcess) {
 
 TEST_F(Run, InitFailureShowsTheLibraryMessageOrAFixedOneAndSkipsFinish) {
   for (const std::string& error : {std::string("Key not found \xC3\xA9"), std::string()}) {
-    SCOPED_TRACE(error);
-    FakeRun fresh;
-    fresh.lib.initSucceeds = false;
-    fresh.lib.initError = error;
-    fresh.runOver(kFolder, {});
-    const std::string shown = error.empty() ? "Initialization failed." : error;
-    EXPECT_EQ(fresh.page.calls(), (Lines{"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"}));
-    EXPECT_EQ(fresh.lib.calls, Lines{"Init"});
-    EXPECT_EQ(fresh.lib.log, Lines{"Info: the library's own line"}) << "the tool logs nothing on this path";
-    fresh.decryptor.requestStop();
-    EXPECT_EQ(fresh.lib.log.size(), 1u);
+    for (const bool fromTheCommandLine : {true, false}) {
+      SCOPED_TRACE(error + (fromTheCommandLine ? ", from the command line" : ", from the page"));
+      FakeRun fresh;
+      fresh.lib.initSucceeds = false;
+      fresh.lib.initError = error;
+      fresh.page.encryptedPath = kFolder;
+      if (fromTheCommandLine) {
+        fresh.runOver(kFolder, {});
+      } else {
+        fresh.runFromThePage();
+      }
+      const std::string shown = error.empty() ? "Initialization failed." : error;
+      Lines pageCalls = {"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"};
+      if (!fromTheCommandLine) pageCalls.insert(pageCalls.begin(), {"getEncryptedPath", "getTestPath", "getOptions"});
+      EXPECT_EQ(fresh.page.calls(), pageCalls);
+      EXPECT_EQ(fresh.lib.calls, Lines{"Init"});
+      // A run from the command line may have nobody watching: its log tells of the refusal, in one Info line.
+      Lines log = {"Info: the library's own line"};
+      if (fromTheCommandLine) log.push_back("Info: " + shown);
+      EXPECT_EQ(fresh.lib.log, log);
+      EXPECT_FALSE(fresh.decryptor.requestStop());
+      EXPECT_EQ(fresh.lib.log.size(), log.size());
+    }
   }
 }
 
@@ -805,7 +856,7 @@ TEST_F(Run, AStopAskedForWhileTheLibraryStartsIsKept) {
        false,
        {"Init"},
        {"setFinalMessage utf8 No key", "setLogPath", "showFinalStep failure"},
-       {kStopLine}},
+       {kStopLine, "No key"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -860,7 +911,7 @@ TEST_F(Run, AnOptionAnswerThatIsNoListOfChoicesEndsTheRunBeforeTheLibraryStarts)
   fresh.runFromThePage();
   EXPECT_TRUE(fresh.lib.calls.empty()) << "neither Init nor a file: " << testing::PrintToString(fresh.lib.calls);
   EXPECT_TRUE(fresh.machine.walked.empty());
-  EXPECT_TRUE(fresh.machine.removed.empty());
+  EXPECT_TRUE(fresh.machine.removed().empty());
   const std::string shown = "The chosen options could not be read, so no file was decrypted or removed.";
   EXPECT_EQ(fresh.page.endCalls(), (Lines{"getEncryptedPath", "getTestPath", "getOptions",
                                           "setFinalMessage ansi " + shown, "setLogPath", "showFinalStep failure"}));
@@ -871,6 +922,109 @@ TEST_F(Run, AnOptionAnswerThatIsNoListOfChoicesEndsTheRunBeforeTheLibraryStarts)
                           "id): the run ends without starting."}));
   EXPECT_EQ(fresh.infoLines(), (Lines{kEnded, shown}));
   EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
+}
+
+TEST_F(Run, TheObserverHearsEachAnswerAndWhatBecameOfTheEncryptedCopy) {
+  const struct {
+    const char* name;
+    std::vector<OptionChoice> options;
+    Lines events;
+  } cases[] = {
+      {"backup unchecked, one removal refused",
+       {{false, OptionBackup}},
+       {"file D:\\victim\\file0 1 removed", "file D:\\victim\\file1 0 untouched", "file D:\\victim\\file2 3 untouched",
+        "file D:\\victim\\file3 1 refused 32", "file D:\\victim\\file4 7 untouched",
+        "file D:\\victim\\file5 2 untouched"}},
+      {"backup checked",
+       {{true, OptionBackup}},
+       {"file D:\\victim\\file0 1 kept", "file D:\\victim\\file1 0 untouched", "file D:\\victim\\file2 3 untouched",
+        "file D:\\victim\\file3 1 kept", "file D:\\victim\\file4 7 untouched", "file D:\\victim\\file5 2 untouched"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    RecordingObserver observer;
+    fresh.decryptor.observer = &observer;
+    fresh.machine.folder(kFolder, {1, 0, 3, 1, 7, 2, 1});    // the full disk ends the root before file6
+    fresh.machine.files.openErrors[kFolder + L"\\file3"] = 32;  // ERROR_SHARING_VIOLATION
+    fresh.runOver(kFolder, c.options);
+    EXPECT_EQ(observer.without("searching"), c.events);
+    EXPECT_EQ(observer.events.front(), "searching D:\\victim") << "told once, before the folder's first entry";
+    ASSERT_TRUE(observer.ended);
+    EXPECT_EQ(observer.ended->kind, RunReport::Outcome);
+    EXPECT_EQ(observer.ended->outcome, Failed);
+    EXPECT_FALSE(observer.ended->stoppedEarly);
+    EXPECT_FALSE(observer.libraryFinishedFirst) << "the observer hears of the end before the library is finished";
+    EXPECT_EQ(fresh.lib.calls.back(), "Finish");
+  }
+}
+
+TEST_F(Run, TheObserverHearsOfEveryFolderAndDriveThatWasNotSearched) {
+  constexpr uint32_t kReparse = kAttributeReparsePoint;
+  WindowsFolders folders;
+  folders.nodes = {
+      {L"\\\\?\\C:\\", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\a.kyl", {}},
+      {L"\\\\?\\C:\\locked", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\locked\\inside.kyl", {}},
+      {L"\\\\?\\C:\\odd-link.kyl", {WindowsFolders::kFile | kReparse, 0xA000000C, L"\\\\?\\C:\\forbidden"}},
+      {L"\\\\?\\C:\\sub", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\sub\\b.kyl", {}},
+  };
+  folders.refusedRoots[L"\\\\?\\C:\\locked\\"] = kErrorAccessDenied;
+  folders.refusedRoots[L"\\\\?\\E:\\"] = kErrorNotReady;
+  folders.refusedRoots[L"\\\\?\\F:\\"] = kErrorAccessDenied;
+  machine.folders = &folders;
+  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveRemovable}, {L'F', DriveFixed}};
+  RecordingObserver observer;
+  decryptor.observer = &observer;
+  runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
+  EXPECT_EQ(observer.events, (Lines{
+                                 R"(searching \\?\C:\)",
+                                 R"(file \\?\C:\a.kyl 0 untouched)",
+                                 R"(not-searched \\?\C:\locked denied 5)",
+                                 R"(searching \\?\C:\sub)",
+                                 R"(file \\?\C:\sub\b.kyl 0 untouched)",
+                                 R"(not-searched \\?\E:\ no-medium 21 drive)",
+                                 R"(not-searched \\?\F:\ could-not-open 5 drive)",
+                             }));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\a.kyl", "\\\\?\\C:\\sub\\b.kyl"}));
+  EXPECT_FALSE(logged("locked")) << "a folder denied is still passed over without a log line";
+}
+
+TEST_F(Run, TheObserverHearsWhereAListingBrokeAndHowEachKindOfRunEnded) {
+  machine.folder(kFolder, {1, 1, 1});
+  machine.breaks[kFolder] = {1, L"D:\\victim\\mail", 1117};
+  RecordingObserver observer;
+  decryptor.observer = &observer;
+  runOver(kFolder);
+  EXPECT_EQ(observer.without("file"), (Lines{"searching D:\\victim", "not-searched D:\\victim\\mail broken 1117"}));
+
+  const struct {
+    const char* name;
+    bool initSucceeds;
+    std::wstring scanPath;
+    bool stopInFile;
+    RunReport::Kind kind;
+    bool stoppedEarly;
+  } cases[] = {
+      {"Init refused", false, kFolder, false, RunReport::InitRefused, false},
+      {"nothing to scan", true, L"", false, RunReport::Problem, false},
+      {"stopped", true, kFolder, true, RunReport::Outcome, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    RecordingObserver seen;
+    fresh.decryptor.observer = &seen;
+    fresh.lib.initSucceeds = c.initSucceeds;
+    fresh.machine.folder(kFolder, {1, 1});
+    if (c.stopInFile) fresh.lib.duringFile = [&fresh](const std::wstring&) { fresh.decryptor.requestStop(); };
+    fresh.runOver(c.scanPath);
+    ASSERT_TRUE(seen.ended);
+    EXPECT_EQ(seen.ended->kind, c.kind);
+    EXPECT_EQ(seen.ended->stoppedEarly, c.stoppedEarly);
+  }
 }
 
 TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
@@ -959,12 +1113,15 @@ TEST_F(Run, TheEncryptedFileIsRemovedThroughItsHandleOnlyWhenItIsStillTheListedF
     if (c.afterTheListing) {
       fresh.lib.duringFile = [&](const std::wstring& path) { c.afterTheListing(fresh.machine.files, path); };
     }
-    std::vector<Removal::Outcome> outcomes;
-    fresh.decryptor.fileDone = [&outcomes](const FileRecord& record) { outcomes.push_back(record.removal.outcome); };
+    struct Outcomes : RunObserver {
+      std::vector<Removal::Outcome> seen;
+      void fileAnswered(const FileAnswer& answer) override { seen.push_back(answer.removal.outcome); }
+    } outcomes;
+    fresh.decryptor.observer = &outcomes;
     fresh.runOver(L"D:\\victim", {{false, OptionBackup}});
     EXPECT_EQ(fresh.files(), Lines{narrow(victim.file)});
     EXPECT_EQ(fresh.machine.removed(), c.removed ? Lines{narrow(victim.file)} : Lines{});
-    EXPECT_EQ(outcomes, std::vector<Removal::Outcome>{c.removed ? Removal::Removed : Removal::Refused});
+    EXPECT_EQ(outcomes.seen, std::vector<Removal::Outcome>{c.removed ? Removal::Removed : Removal::Refused});
     if (c.line) {
       EXPECT_TRUE(fresh.logged(std::string("Debug: The encrypted file \"D:\\victim\\sub\\a.kyl\" ") + c.line))
           << testing::PrintToString(fresh.lib.log);
