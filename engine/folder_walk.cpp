@@ -42,18 +42,10 @@ uint32_t FolderWalk::enter(const std::wstring& folder) {
   return 0;
 }
 
-void FolderWalk::breakAt(const std::wstring& folder, uint32_t error) {
-  broken_ = error;
-  brokenAt_ = folder;
-  stack_.clear();
-}
-
 bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
   stack_.clear();
   folderToEnter_.clear();
   singleFilePending_ = false;
-  broken_ = 0;
-  brokenAt_.clear();
   uint32_t attributes = 0;
   if (root.empty()) {
     error = kErrorPathNotFound;
@@ -76,11 +68,12 @@ bool FolderWalk::next(WalkEntry& entry) {
     return true;
   }
   if (!folderToEnter_.empty()) {
-    const std::wstring folder = std::exchange(folderToEnter_, std::wstring());
+    std::wstring folder = std::exchange(folderToEnter_, std::wstring());
     const uint32_t error = enter(folder);
-    if (error != 0 && error != kErrorAccessDenied && !isGone(error)) {
-      breakAt(folder, error);
-      return false;
+    if (error != 0 && !isGone(error)) {
+      entry = {std::move(folder), error == kErrorAccessDenied ? WalkEntry::FolderDenied : WalkEntry::FolderNotSearched,
+               error};
+      return true;
     }
   }
   ListedName listed;
@@ -88,42 +81,52 @@ bool FolderWalk::next(WalkEntry& entry) {
     Level& level = stack_.back();
     uint32_t error = 0;
     if (!level.listing->next(listed, error)) {
-      if (error != kErrorNoMoreFiles) {
-        breakAt(level.folder, error);
-        return false;
-      }
+      // A listing that breaks off leaves the rest of its folder unseen, never the rest of the root.
+      std::wstring folder = std::move(level.folder);
       stack_.pop_back();
-      continue;
+      if (error == kErrorNoMoreFiles) continue;
+      entry = {std::move(folder), WalkEntry::FolderNotSearched, error};
+      return true;
     }
     if (isDotName(listed.name)) continue;
 
     entry.path = joinPath(level.folder, listed.name);
-    entry.kind = WalkEntry::Other;
-    entry.error = 0;
-    switch (classifyListed(listed.attributes, listed.reparseTag)) {
-      case ListedAs::Folder:
-        folderToEnter_ = entry.path;
-        break;
-      case ListedAs::FolderLink:
-        break;
-      case ListedAs::File:
-        entry.kind = WalkEntry::RegularFile;
-        break;
-      case ListedAs::FileLink: {
-        // A dangling link, or one that points at a folder, is passed over like any non-file.
-        uint32_t target = 0;
-        if (!system_.targetAttributesOf(forSystem(entry.path, false), target, error)) {
-          if (!isGone(error)) {
-            entry.kind = WalkEntry::Unreadable;
-            entry.error = error;
-          }
-        } else if (!(target & kAttributeDirectory)) {
-          entry.kind = WalkEntry::RegularFile;
-        }
-        break;
-      }
-    }
+    classify(listed, entry);
     return true;
   }
   return false;
+}
+
+void FolderWalk::classify(const ListedName& listed, WalkEntry& entry) {
+  entry.kind = WalkEntry::Other;
+  entry.error = 0;
+  switch (classifyListed(listed.attributes, listed.reparseTag)) {
+    case ListedAs::Folder:
+      folderToEnter_ = entry.path;
+      break;
+    case ListedAs::FolderLink:
+    case ListedAs::NoData:
+      break;
+    case ListedAs::NotHere:
+      entry.kind = WalkEntry::NotHere;
+      break;
+    case ListedAs::File:
+      entry.kind = WalkEntry::RegularFile;
+      break;
+    case ListedAs::FileLink: {
+      // A dangling link, or one that points at a folder, is passed over like any non-file; one that points at
+      // a file whose data is elsewhere counts as that file.
+      uint32_t target = 0, error = 0;
+      if (!system_.targetAttributesOf(forSystem(entry.path, false), target, error)) {
+        if (!isGone(error)) {
+          entry.kind = WalkEntry::Unreadable;
+          entry.error = error;
+        }
+      } else if (!(target & kAttributeDirectory)) {
+        entry.kind = classifyListed(target & ~kAttributeReparsePoint, 0) == ListedAs::NotHere ? WalkEntry::NotHere
+                                                                                              : WalkEntry::RegularFile;
+      }
+      break;
+    }
+  }
 }

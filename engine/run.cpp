@@ -7,6 +7,7 @@
 #include "engine/drive_roots.h"
 #include "engine/long_path.h"
 #include "engine/run_report.h"
+#include "engine/scan_notes.h"
 #include "text/encodings.h"
 
 namespace {
@@ -37,9 +38,9 @@ RunReport scan(Decryptor& decryptor) {
   bool nothingToScan = false;
   const OptionChoice* wholeScan = findChoice(decryptor.options, OptionWholeScan);
   if (wholeScan && wholeScan->checked) {
-    RunPlatform& platform = *decryptor.platform;
-    const auto roots = scannedDriveRoots([&platform](const std::wstring& root) { return platform.driveType(root); });
-    for (const std::wstring& root : roots) {
+    const WholeSystemRoots chosen = wholeSystemRoots(*decryptor.platform);
+    for (const std::string& line : chosen.lines) decryptor.writeLine(line, Info);
+    for (const std::wstring& root : chosen.roots) {
       if (decryptor.stopped) break;
       outcome = worseOf(outcome, decryptor.scanFolder(root, Decryptor::RootKind::Drive));
     }
@@ -58,7 +59,15 @@ RunReport scan(Decryptor& decryptor) {
   if (decryptor.run.progressFailed()) {
     return reportProblem("The decryption process was ended because its progress could not be shown.");
   }
-  return reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+  if (const std::string denied = deniedFoldersLine(decryptor.tally); !denied.empty()) {
+    decryptor.writeLine(denied, Debug);
+  }
+  RunReport report = reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+  // What the scan met besides the library's answers follows the outcome: the line after "The decryption
+  // process has ended." is the outcome, and the user guide's watcher reads it so.
+  const std::vector<std::string> notes = scanNoteLines(decryptor.tally);
+  report.lines.insert(report.lines.end(), notes.begin(), notes.end());
+  return report;
 }
 
 }  // namespace
@@ -180,15 +189,33 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
 
   WalkEntry entry;
   while (!stopped && walk->next(entry)) {
-    if (entry.kind == WalkEntry::Unreadable) {
-      writeLine(fmt::format("Could not read the status of \"{}\": {}", text::ansi_from_wide(entry.path),
-                            platform->systemMessage(entry.error)),
-                Info);
-      ++failedCount;
-      result = Failed;
-      continue;
+    switch (entry.kind) {
+      case WalkEntry::RegularFile:
+        break;
+      case WalkEntry::Unreadable:
+        writeLine(fmt::format("Could not read the status of \"{}\": {}", text::ansi_from_wide(entry.path),
+                              platform->systemMessage(entry.error)),
+                  Info);
+        ++failedCount;
+        result = Failed;
+        continue;
+      case WalkEntry::FolderNotSearched:
+        // Its files were never offered, so the root cannot count as done, whatever was found elsewhere.
+        writeLine(fmt::format("The folder \"{}\" could not be searched: {}", text::ansi_from_wide(entry.path),
+                              platform->systemMessage(entry.error)),
+                  Info);
+        tally.notSearched.add(entry.path);
+        result = Failed;
+        continue;
+      case WalkEntry::FolderDenied:
+        tally.denied.add(entry.path);
+        continue;
+      case WalkEntry::NotHere:
+        ++tally.notHere;
+        continue;
+      case WalkEntry::Other:
+        continue;
     }
-    if (entry.kind != WalkEntry::RegularFile) continue;
     try {
       // A deep file reaches the library, and its removal the system, in the long-path form, so neither
       // depends on the machine's long-path setting; shorter paths go exactly as the walk spelled them.
@@ -201,17 +228,18 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
       }
       if (code >= NotEncrypted && code <= Failed) result = worseOf(result, static_cast<FileResult>(code));
       if (code == NoDiskSpace) return result;
-      if (code == Decrypted && !keepEncrypted) platform->removeFile(file.native());
+      if (code == Decrypted && !keepEncrypted) {
+        if (const uint32_t refused = platform->removeFile(file.native()); refused != 0) {
+          // The file is restored all the same; its encrypted copy must not pass for gone.
+          writeLine(fmt::format("The encrypted file \"{}\" was decrypted but could not be removed: {}",
+                                text::ansi_from_wide(file.native()), platform->systemMessage(refused)),
+                    Info);
+          ++tally.removalsRefused;
+        }
+      }
     } catch (...) {
       // A file the library could not cope with must not end the scan of the others.
     }
-  }
-  if (walk->brokenBy() != 0) {
-    // Files past the break were never offered, so the root cannot count as done, whatever was found so far.
-    writeLine(fmt::format("The scan of \"{}\" ended early at \"{}\": {}", text::ansi_from_wide(root),
-                          text::ansi_from_wide(walk->brokenAt()), platform->systemMessage(walk->brokenBy())),
-              Info);
-    result = Failed;
   }
   return result;
 }
