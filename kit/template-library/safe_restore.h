@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,8 @@ inline bool isTargetThere(uint32_t error) { return error == ERROR_ALREADY_EXISTS
 inline std::wstring systemFormOf(const std::wstring& path) {
   if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return path;
   std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD written = full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  const DWORD written =
+      full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (written == 0 || written >= full.size()) return path;
   full.resize(written);
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
@@ -137,19 +139,21 @@ class Output {
     return 0;
   }
 
-  // Reads the written content back from its start, in chunks, for a check before commit. 0, or the system
-  // error code; each chunk goes to `chunk(data, size)`.
-  template <class Chunk>
-  uint32_t readBack(uint8_t* buffer, size_t bufferSize, Chunk&& chunk) {
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return GetLastError();
-    for (;;) {
+  // Reads back the `size` bytes last written and compares them with `data`, which they were written from.
+  // 0, ERROR_CRC when they differ, or the system error code.
+  uint32_t checkLastWrite(const uint8_t* data, size_t size, std::vector<uint8_t>& scratch) {
+    LARGE_INTEGER back{};
+    back.QuadPart = -static_cast<LONGLONG>(size);
+    if (!SetFilePointerEx(file_, back, nullptr, FILE_CURRENT)) return GetLastError();
+    scratch.resize(size);
+    size_t got = 0;
+    while (got < size) {  // leaves the file's pointer at its end again
       DWORD read = 0;
-      const DWORD ask = static_cast<DWORD>(bufferSize < kChunkSize ? bufferSize : kChunkSize);
-      if (!ReadFile(file_, buffer, ask, &read, nullptr)) return GetLastError();
-      if (read == 0) return 0;
-      chunk(buffer, static_cast<size_t>(read));
+      if (!ReadFile(file_, scratch.data() + got, static_cast<DWORD>(size - got), &read, nullptr)) return GetLastError();
+      if (read == 0) break;
+      got += read;
     }
+    return got == size && std::memcmp(scratch.data(), data, size) == 0 ? 0 : ERROR_CRC;
   }
 
   // Flushes the content to the disk, carries the original's Zone.Identifier, moves the file to the target's
@@ -199,7 +203,8 @@ class Output {
     uint32_t error = 0;
     if (!GetFileInformationByHandleEx(stale, FileBasicInfo, &basic, sizeof basic)) {
       error = GetLastError();
-    } else if (basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY)) {
+    } else if (basic.FileAttributes &
+               (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY)) {
       error = ERROR_FILE_EXISTS;  // not what this library leaves behind
     } else {
       FILE_DISPOSITION_INFO remove{TRUE};
@@ -235,12 +240,14 @@ class Output {
 };
 
 // Reads the rest of the source in chunks, has `transform(data, size)` turn each into clean content in place,
-// and writes it to the output; `copied` counts the bytes written. 0, or the system error code, with the step
-// that failed ("read" or "write") in `failedStep`.
+// and writes it to the output; with `checkEachWrite` each chunk is read back and compared at once, while it is
+// still in memory. `copied` counts the bytes written. 0, or the system error code (ERROR_CRC for a chunk that
+// read back otherwise), with the step that failed ("read", "write" or "check") in `failedStep`.
 template <class Transform>
 uint32_t copyThrough(Source& source, Output& output, std::vector<uint8_t>& buffer, Transform&& transform,
-                     uint64_t& copied, const char*& failedStep) {
+                     bool checkEachWrite, uint64_t& copied, const char*& failedStep) {
   if (buffer.size() < kChunkSize) buffer.resize(kChunkSize);
+  std::vector<uint8_t> scratch;
   copied = 0;
   for (;;) {
     size_t got = 0;
@@ -253,6 +260,12 @@ uint32_t copyThrough(Source& source, Output& output, std::vector<uint8_t>& buffe
     if (const uint32_t error = output.write(buffer.data(), got)) {
       failedStep = "write";
       return error;
+    }
+    if (checkEachWrite) {
+      if (const uint32_t error = output.checkLastWrite(buffer.data(), got, scratch)) {
+        failedStep = "check";
+        return error;
+      }
     }
     copied += got;
   }

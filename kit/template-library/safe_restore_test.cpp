@@ -52,7 +52,8 @@ class SafeRestore : public testing::Test {
   }
   void TearDown() override {
     safe_restore::systemCalls = {};
-    for (const auto& entry : fs::directory_iterator(folder_)) SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const auto& entry : fs::directory_iterator(folder_))
+      SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::remove_all(folder_);
   }
 
@@ -65,7 +66,8 @@ class SafeRestore : public testing::Test {
     std::vector<uint8_t> buffer;
     uint64_t copied = 0;
     const char* step = "";
-    if (const uint32_t error = safe_restore::copyThrough(source, output, buffer, [](uint8_t*, size_t) {}, copied, step))
+    if (const uint32_t error = safe_restore::copyThrough(
+            source, output, buffer, [](uint8_t*, size_t) {}, true, copied, step))
       return error;
     return output.commit(source, replace);
   }

@@ -92,7 +92,10 @@ FileResult restore(const std::wstring& path) {
   std::vector<uint8_t> buffer;
   uint64_t copied = 0;
   const char* step = "";
-  if (const uint32_t error = safe_restore::copyThrough(source, output, buffer, decryptChunk, copied, step)) {
+  // FAMILY: true to read each chunk back and compare it before the next (costs a read from the cache).
+  constexpr bool kCheckEachWrite = false;
+  if (const uint32_t error =
+          safe_restore::copyThrough(source, output, buffer, decryptChunk, kCheckEachWrite, copied, step)) {
     return answerFor(error, step);
   }
   if (const uint32_t error = output.commit(source, session.replaceExisting)) {

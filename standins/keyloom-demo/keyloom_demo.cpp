@@ -1,7 +1,6 @@
 // The DemoVault decryption library: restores the files of the demonstration family of FORMAT.md.
 #include <windows.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fmt/format.h>
 #include <optional>
@@ -62,37 +61,6 @@ std::optional<demo::Key> keyFromPairs(const std::wstring& folder) {
   return std::nullopt;
 }
 
-// A 64-bit hash of a byte stream, the same whatever chunks it comes in; words at a time, so that checking a
-// restored file costs little beside reading it back.
-class ContentHash {
- public:
-  void add(const uint8_t* data, size_t size) {
-    while (size > 0 && pending_ > 0 && pending_ < 8) {
-      word_ |= uint64_t{*data++} << (8 * pending_++);
-      --size;
-      if (pending_ == 8) mix();
-    }
-    for (; size >= 8; data += 8, size -= 8) {
-      std::memcpy(&word_, data, 8);
-      mix();
-    }
-    while (size-- > 0) word_ |= uint64_t{*data++} << (8 * pending_++);
-  }
-  uint64_t value() const { return (hash_ ^ word_ ^ (uint64_t{pending_} << 56)) * kPrime; }
-
- private:
-  static constexpr uint64_t kPrime = 0x100000001b3;
-  void mix() {
-    hash_ = (hash_ ^ word_) * kPrime;
-    hash_ ^= hash_ >> 29;
-    word_ = 0;
-    pending_ = 0;
-  }
-  uint64_t hash_ = 0xcbf29ce484222325;
-  uint64_t word_ = 0;
-  unsigned pending_ = 0;
-};
-
 std::string shown(const std::wstring& path) { return text::utf8_from_wide(path); }
 
 // A full disk is NoDiskSpace; anything else that goes wrong is Failed.
@@ -125,28 +93,20 @@ FileResult restore(const std::wstring& path) {
   safe_restore::Output output(target);
   if (const uint32_t error = output.create()) return answerFor(error, "write", target);
   demo::Keystream keystream(session.key);
-  ContentHash written;
-  const auto decrypt = [&](uint8_t* data, size_t n) {
-    keystream.apply(data, n);
-    written.add(data, n);
-  };
+  const auto decrypt = [&keystream](uint8_t* data, size_t n) { keystream.apply(data, n); };
   uint64_t restored = 0;
   const char* step = "";
-  if (const uint32_t error = safe_restore::copyThrough(source, output, chunk, decrypt, restored, step)) {
+  if (const uint32_t error =
+          safe_restore::copyThrough(source, output, chunk, decrypt, session.verify, restored, step)) {
+    if (std::string_view(step) == "check") {
+      log(fmt::format("DemoVault: \"{}\" did not read back as written.", shown(target)), 0);
+      return Failed;
+    }
     return answerFor(error, step, std::string_view(step) == "read" ? path : target);
   }
   if (restored != *size) {
     log(fmt::format("DemoVault: \"{}\" changed while it was read.", shown(path)), 0);
     return Failed;
-  }
-  if (session.verify) {
-    ContentHash readBack;
-    const uint32_t error = output.readBack(chunk.data(), chunk.size(),
-                                           [&readBack](const uint8_t* data, size_t n) { readBack.add(data, n); });
-    if (error != 0 || readBack.value() != written.value()) {
-      log(fmt::format("DemoVault: \"{}\" did not read back as written.", shown(target)), 0);
-      return Failed;
-    }
   }
   if (const uint32_t error = output.commit(source, session.replace)) {
     if (safe_restore::isTargetThere(error)) {
