@@ -23,8 +23,8 @@ struct ProcessModeCalls {
 };
 
 struct ProcessModes {
-  unsigned errorMode = 0;           // the error mode set
-  bool placeholdersShown = false;   // the placeholder mode was set
+  unsigned errorMode = 0;          // the error mode set
+  bool placeholdersShown = false;  // the placeholder mode was set
 };
 
 ProcessModes setFileSystemModes(const ProcessModeCalls& calls);

@@ -2,12 +2,12 @@
 
 namespace {
 
-constexpr uint32_t kErrorInvalidFunction = 1;   // ERROR_INVALID_FUNCTION
-constexpr uint32_t kErrorAccessDenied = 5;      // ERROR_ACCESS_DENIED
-constexpr uint32_t kErrorNotSupported = 50;     // ERROR_NOT_SUPPORTED
+constexpr uint32_t kErrorInvalidFunction = 1;    // ERROR_INVALID_FUNCTION
+constexpr uint32_t kErrorAccessDenied = 5;       // ERROR_ACCESS_DENIED
+constexpr uint32_t kErrorNotSupported = 50;      // ERROR_NOT_SUPPORTED
 constexpr uint32_t kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
-constexpr uint32_t kReadOnly = 0x1;             // FILE_ATTRIBUTE_READONLY
-constexpr uint32_t kNormal = 0x80;              // FILE_ATTRIBUTE_NORMAL: no attribute at all
+constexpr uint32_t kReadOnly = 0x1;              // FILE_ATTRIBUTE_READONLY
+constexpr uint32_t kNormal = 0x80;               // FILE_ATTRIBUTE_NORMAL: no attribute at all
 
 // The answers of a system or file system that does not know the extended disposition or one of its flags.
 bool isUnknownToTheSystem(uint32_t error) {

@@ -19,9 +19,9 @@ struct NamedFolders {
 };
 
 struct ScanTally {
-  uint64_t notHere = 0;      // files passed over: their data is elsewhere (cloud-only, offline storage)
-  NamedFolders notSearched;  // folders whose listing failed or broke off: the run cannot call itself done
-  NamedFolders denied;       // folders passed over for lack of access, as every machine has some
+  uint64_t notHere = 0;          // files passed over: their data is elsewhere (cloud-only, offline storage)
+  NamedFolders notSearched;      // folders whose listing failed or broke off: the run cannot call itself done
+  NamedFolders denied;           // folders passed over for lack of access, as every machine has some
   uint64_t removalsRefused = 0;  // decrypted files whose encrypted copy could not be removed
 };
 

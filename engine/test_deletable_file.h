@@ -43,4 +43,3 @@ struct WindowsDeletableFile : DeletableFile {
     return false;
   }
 };
-
