@@ -17,6 +17,18 @@ void writeLittleEndian(uint64_t value, uint8_t* bytes) {
   for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
+// One step of the generator: the next eight keystream bytes (s0, little-endian), and the state moved on.
+inline uint64_t advance(uint64_t& s0, uint64_t& s1) {
+  const uint64_t out = s0;
+  uint64_t t = s0;
+  s0 = s1;
+  t ^= t << 23;
+  t ^= t >> 17;
+  t ^= s1 ^ (s1 >> 26);
+  s1 = t;
+  return out;
+}
+
 }  // namespace
 
 bool isValidKey(const Key& key) {
@@ -25,16 +37,7 @@ bool isValidKey(const Key& key) {
 
 Keystream::Keystream(const Key& key) : s0_(readLittleEndian(key.data())), s1_(readLittleEndian(key.data() + 8)) {}
 
-uint64_t Keystream::next() {
-  const uint64_t out = s0_;
-  uint64_t t = s0_;
-  s0_ = s1_;
-  t ^= t << 23;
-  t ^= t >> 17;
-  t ^= s1_ ^ (s1_ >> 26);
-  s1_ = t;
-  return out;
-}
+uint64_t Keystream::next() { return advance(s0_, s1_); }
 
 void Keystream::apply(uint8_t* data, size_t size) {
   static_assert(std::endian::native == std::endian::little, "whole words are XORed as little-endian");
@@ -42,12 +45,16 @@ void Keystream::apply(uint8_t* data, size_t size) {
     *data++ ^= block_[used_++];
     --size;
   }
+  // The state in locals: the bytes written could alias the members, which would keep them in memory.
+  uint64_t s0 = s0_, s1 = s1_;
   for (; size >= 8; data += 8, size -= 8) {
     uint64_t word;
     std::memcpy(&word, data, 8);
-    word ^= next();
+    word ^= advance(s0, s1);
     std::memcpy(data, &word, 8);
   }
+  s0_ = s0;
+  s1_ = s1;
   if (size > 0) {
     writeLittleEndian(next(), block_);
     used_ = 0;
