@@ -16,7 +16,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = std::wstring(argv[1]) + L"\\";
   const std::wstring suffix = argv[2];
   WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+  const HANDLE find =
+      FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return 1;
   unsigned long long bytes = 0;
   int failed = 0;
