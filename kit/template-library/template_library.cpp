@@ -111,16 +111,21 @@ FileResult restore(const std::wstring& path) {
 extern "C" {
 
 __declspec(dllexport) bool GetInfo(ToolInfo* info) {
-  // Called once, on the tool's main thread, with a record of zero bytes that the tool keeps.
-  info->name = kName;
-  info->description = kDescription;
-  info->scanPathEnabled = true;
-  info->testPathEnabled = kNeedsTestFolder;
-  info->backupEnabled = true;
-  info->overwriteEnabled = true;
-  info->wholeScanEnabled = true;
-  info->options.assign(std::begin(kOwnOptions), std::end(kOwnOptions));
-  return true;
+  // Called once, on the tool's main thread, with a record of zero bytes that the tool keeps. No exception
+  // may leave an export, this one included: it would end an i386 tool at once.
+  try {
+    info->name = kName;
+    info->description = kDescription;
+    info->scanPathEnabled = true;
+    info->testPathEnabled = kNeedsTestFolder;
+    info->backupEnabled = true;
+    info->overwriteEnabled = true;
+    info->wholeScanEnabled = true;
+    info->options.assign(std::begin(kOwnOptions), std::end(kOwnOptions));
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 __declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
@@ -139,8 +144,11 @@ __declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
     }
     log("Template family: ready.", 1);
     return true;
-  } catch (const std::exception&) {
-    *errorText = "The library could not start.";
+  } catch (...) {
+    try {
+      *errorText = "The library could not start.";
+    } catch (...) {
+    }
     return false;
   }
 }
@@ -159,7 +167,10 @@ __declspec(dllexport) int32_t DecryptSingleFile(const std::filesystem::path* fil
 
 __declspec(dllexport) bool Finish() {
   // The last call of a run. The log callback may be used until this returns, never after.
-  log("Template family: done.", 1);
+  try {
+    log("Template family: done.", 1);
+  } catch (...) {
+  }
   session = Session{};
   return true;
 }
