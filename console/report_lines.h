@@ -37,7 +37,7 @@ struct RunCounts {
   uint64_t decrypted = 0;    // answered Decrypted
   uint64_t failed = 0;       // answered NoDiskSpace or Failed, or whose status could not be read
   uint64_t notRemoved = 0;   // decrypted, but the system refused to remove the encrypted copy
-  uint64_t notLocal = 0;     // passed over as not local (no run passes over such files yet)
+  uint64_t notLocal = 0;     // passed over as not local: their data is not on this computer
   uint64_t notSearched = 0;  // folders and drives not searched, one report line each
 };
 

@@ -16,8 +16,11 @@ void RunTally::fileAnswered(const FileAnswer& answer) {
   ++offered_;
   if (answer.copy == EncryptedCopy::RemovalRefused) ++notRemoved_;
   if (answer.answer != Decrypted && answer.answer != NoDiskSpace && answer.answer != Failed) return;
-  write(fileLine(answer, answer.copy == EncryptedCopy::RemovalRefused ? errorText_(answer.removalError) : ""));
+  const bool systemRefused = answer.copy == EncryptedCopy::RemovalRefused && answer.removalError != 0;
+  write(fileLine(answer, systemRefused ? errorText_(answer.removalError) : ""));
 }
+
+void RunTally::passedOverAsNotHere(const std::wstring&) { ++notLocal_; }
 
 void RunTally::notSearched(const NotSearched& what) {
   ++notSearched_;
@@ -34,6 +37,7 @@ RunCounts RunTally::counts() const {
   counts.offered = offered_;
   counts.notRemoved = notRemoved_;
   counts.notSearched = notSearched_;
+  counts.notLocal = notLocal_;
   return counts;
 }
 

@@ -21,6 +21,7 @@ class RunTally : public RunObserver {
   void searching(const std::wstring& folder) override;
   void fileAnswered(const FileAnswer& answer) override;
   void notSearched(const NotSearched& what) override;
+  void passedOverAsNotHere(const std::wstring& path) override;
   void runEnded(const RunReport& report) override;
 
   // offered, notRemoved, notLocal and notSearched; decrypted and failed are the run's own counters.
@@ -33,7 +34,7 @@ class RunTally : public RunObserver {
 
   LineSink* report_;
   std::function<std::string(uint32_t)> errorText_;
-  std::atomic<uint64_t> offered_{0}, notRemoved_{0}, notSearched_{0};
+  std::atomic<uint64_t> offered_{0}, notRemoved_{0}, notSearched_{0}, notLocal_{0};
   mutable std::mutex lock_;  // guards folder_ and ended_
   std::wstring folder_;
   std::optional<RunReport> ended_;

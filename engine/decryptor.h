@@ -18,6 +18,7 @@
 #include "engine/run_platform.h"
 #include "engine/run_report.h"
 #include "engine/run_settings.h"
+#include "engine/scan_notes.h"
 
 struct Decryptor {
   RunPage* window = nullptr;  // target of every page call; set by start-up, outlives the Decryptor's use
@@ -26,6 +27,7 @@ struct Decryptor {
   std::wstring testPath;
   std::atomic<uint64_t> decryptedCount{0};
   std::atomic<uint64_t> failedCount{0};
+  ScanTally tally;        // what the scan met besides the library's answers; the run thread's alone
   RunLife run;            // the one run: its phase and its threads
   StopFlag stopped{run};  // true while no run scans or once a stop was requested
   ToolInfo* info = nullptr;

@@ -8,6 +8,7 @@
 #include "engine/file_removal.h"
 #include "engine/long_path.h"
 #include "engine/run_report.h"
+#include "engine/scan_notes.h"
 #include "text/encodings.h"
 
 namespace {
@@ -45,9 +46,9 @@ RunReport scan(Decryptor& decryptor) {
   bool nothingToScan = false;
   const OptionChoice* wholeScan = findChoice(decryptor.options, OptionWholeScan);
   if (wholeScan && wholeScan->checked) {
-    RunPlatform& platform = *decryptor.platform;
-    const auto roots = scannedDriveRoots([&platform](const std::wstring& root) { return platform.driveType(root); });
-    for (const std::wstring& root : roots) {
+    const WholeSystemRoots chosen = wholeSystemRoots(*decryptor.platform);
+    for (const std::string& line : chosen.lines) decryptor.writeLine(line, Info);
+    for (const std::wstring& root : chosen.roots) {
       if (decryptor.stopped) break;
       outcome = worseOf(outcome, decryptor.scanFolder(root, Decryptor::RootKind::Drive));
     }
@@ -66,7 +67,15 @@ RunReport scan(Decryptor& decryptor) {
   if (decryptor.run.progressFailed()) {
     return reportProblem("The decryption process was ended because its progress could not be shown.");
   }
-  return reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+  if (const std::string denied = deniedFoldersLine(decryptor.tally); !denied.empty()) {
+    decryptor.writeLine(denied, Debug);
+  }
+  RunReport report = reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+  // What the scan met besides the library's answers follows the outcome: the line after "The decryption
+  // process has ended." is the outcome, and the user guide's watcher reads it so.
+  const std::vector<std::string> notes = scanNoteLines(decryptor.tally);
+  report.lines.insert(report.lines.end(), notes.begin(), notes.end());
+  return report;
 }
 
 }  // namespace
@@ -226,12 +235,38 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
         observer->searching(searched);
       }
     }
-    if (entry.kind == WalkEntry::Denied) {
-      // Passed over without a log line, as the scan always did; the observer still hears of it.
-      tellNotSearched(entry.path, NotSearchedReason::AccessDenied, entry.error, false);
-      continue;
+    switch (entry.kind) {
+      case WalkEntry::RegularFile:
+        break;
+      case WalkEntry::Unreadable:
+        writeLine(fmt::format("Could not read the status of \"{}\": {}", text::ansi_from_wide(entry.path),
+                              platform->systemMessage(entry.error)),
+                  Info);
+        ++failedCount;
+        result = Failed;
+        tellNotSearched(entry.path, NotSearchedReason::StatusUnreadable, entry.error, false);
+        continue;
+      case WalkEntry::FolderNotSearched:
+        // Its files were never offered, so the root cannot count as done, whatever was found elsewhere.
+        writeLine(fmt::format("The folder \"{}\" could not be searched: {}", text::ansi_from_wide(entry.path),
+                              platform->systemMessage(entry.error)),
+                  Info);
+        tally.notSearched.add(entry.path);
+        result = Failed;
+        tellNotSearched(entry.path, NotSearchedReason::ListingBroken, entry.error, false);
+        continue;
+      case WalkEntry::FolderDenied:
+        // Passed over without a log line of its own; the count is logged at the end, the observer hears of each.
+        tally.denied.add(entry.path);
+        tellNotSearched(entry.path, NotSearchedReason::AccessDenied, entry.error, false);
+        continue;
+      case WalkEntry::NotHere:
+        ++tally.notHere;
+        if (observer) observer->passedOverAsNotHere(entry.path);
+        continue;
+      case WalkEntry::Other:
+        continue;
     }
-    if (entry.kind != WalkEntry::RegularFile) continue;
     bool diskFull = false;
     try {
       // A deep file reaches the library, and its removal the system, in the long-path form, so neither
@@ -251,9 +286,17 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
                                        : removeListedFile(platform->fileHandles(), file.native(),
                                                           entry.folderFinalPath, entry.name, entry.folderError);
         const Removal& removal = answer.removal;
-        const std::string line =
-            removalLine(text::ansi_from_wide(file.native()), removal, platform->systemMessage(removal.error));
-        if (!line.empty()) writeLine(line, Debug);
+        if (removal.reason == Removal::SystemError) {
+          // The file is restored all the same; its encrypted copy must not pass for gone.
+          writeLine(fmt::format("The encrypted file \"{}\" was decrypted but could not be removed: {}",
+                                text::ansi_from_wide(file.native()), platform->systemMessage(removal.error)),
+                    Info);
+        } else if (const std::string line = removalLine(text::ansi_from_wide(file.native()), removal,
+                                                        platform->systemMessage(removal.error));
+                   !line.empty()) {
+          writeLine(line, Debug);
+        }
+        if (removal.outcome != Removal::Removed && removal.reason != Removal::BackupChosen) ++tally.removalsRefused;
         answer.copy = removal.outcome == Removal::Removed     ? EncryptedCopy::Removed
                       : removal.reason == Removal::BackupChosen ? EncryptedCopy::KeptAsBackup
                                                                 : EncryptedCopy::RemovalRefused;
@@ -264,15 +307,6 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
       // A file the library could not cope with must not end the scan of the others.
     }
     if (diskFull) return result;
-  }
-  if (walk->brokenBy() != 0) {
-    // Files past the break were never offered, so the root cannot count as done, whatever was found so far.
-    writeLine(fmt::format("The scan of \"{}\" ended early at \"{}\": {}", text::ansi_from_wide(root),
-                          text::ansi_from_wide(walk->brokenAt()), platform->systemMessage(walk->brokenBy())),
-              Info);
-    tellNotSearched(walk->brokenAt(), NotSearchedReason::ListingBroken, walk->brokenBy(),
-                    kind == RootKind::Drive && walk->brokenAt() == root);
-    result = Failed;
   }
   return result;
 }

@@ -51,6 +51,8 @@ class RunObserver {
   // Every answer of the library, NotEncrypted included, once the encrypted copy was dealt with.
   virtual void fileAnswered(const FileAnswer& answer) { (void)answer; }
   virtual void notSearched(const NotSearched& what) { (void)what; }
+  // A file passed over because its data is not on this computer (cloud-only, offline).
+  virtual void passedOverAsNotHere(const std::wstring& path) { (void)path; }
   // Once per run, whichever way it ends, after the report's lines are logged and before the library's
   // Finish.
   virtual void runEnded(const RunReport& report) { (void)report; }
