@@ -8,7 +8,8 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/log_line.h"
+#include "log/log_file.h"
+#include "log/log_line.h"
 #include "app/safe_append.h"
 #include "engine/decryptor.h"
 #include "engine/folder_walk.h"

@@ -9,6 +9,7 @@
 #include "engine/library_abi.h"
 #include "host/asset.h"
 #include "host/frame.h"
+#include "log/log_file.h"  // kLogFileName
 
 // The level numbers (Info, Debug) are those of the library's LogCallback (engine/library_abi.h).
 struct Logger {
@@ -32,8 +33,6 @@ struct Logger {
   // Created on first use (on the main thread, before any other thread); never destroyed.
   static Logger& instance();
 };
-
-inline constexpr const char* kLogFileName = "OstrivelLog.txt";
 
 // Writes one line; also the decryption library's LogCallback. Callable from any thread; never throws. A log
 // whose place holds a link, a file of several names, or a path that leads elsewhere is not written (see

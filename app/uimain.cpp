@@ -13,6 +13,7 @@
 #include "app/native_methods.h"
 #include "engine/decryptor.h"
 #include "engine/library_loading.h"
+#include "engine/process_modes.h"
 #include "host/app_archive.h"
 #include "host/app_arguments.h"
 #include "host/debug_output.h"
@@ -48,9 +49,14 @@ void print_on_argument_console(const char* text) { argument_console->print(text)
 
 }  // namespace
 
-// The program runs elevated: neither library, nor a DLL that either imports, may come from the folder it
-// was started from. The decryption library itself is still chosen there, by its full path.
-void prepare_library_search() { keepWorkingDirectoryOutOfDllSearch(); }
+// Before any path is touched: no critical-error box that nobody may be there to answer, and placeholders
+// shown as they are (engine/process_modes.h). The program runs elevated: neither library, nor a DLL that
+// either imports, may come from the folder it was started from. The decryption library itself is still
+// chosen there, by its full path.
+void prepare_process() {
+  setFileSystemModes();
+  keepWorkingDirectoryOutOfDllSearch();
+}
 
 int uimain(std::function<int()> run_loop) {
   using namespace sciter::abi;

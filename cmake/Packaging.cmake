@@ -1,13 +1,13 @@
-# One ZIP per processor, made by CPack: recovery-tool-<version>-x64.zip or -x86.zip with the program, the
-# user guide and SHA256SUMS of both. The UI engine and the decryption library are not ours to ship; the
-# guide says where each goes. tools/package.sh makes both packages and checks that packing is repeatable.
+# One ZIP per processor, made by CPack: recovery-tool-<version>-x64.zip or -x86.zip with the windowed
+# program, the console program for fleet tools, the user guide and SHA256SUMS of the three. The UI engine
+# and the decryption library are not ours to ship; the guide says where each goes. tools/package.sh makes both packages and checks that packing is repeatable.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(PACKAGE_PROCESSOR x64)
 else()
   set(PACKAGE_PROCESSOR x86)
 endif()
 
-install(TARGETS ${DELIVERABLE} RUNTIME DESTINATION .)
+install(TARGETS ${DELIVERABLE} ${CONSOLE_PROGRAM} RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md DESTINATION .)
 
 # Packing builds nothing but what it packs: tools/package.sh builds the program first, and the rest of the

@@ -26,6 +26,7 @@ bool Decryptor::loadLibrary() {
       return false;
     }
     exports = loaded.exports;
+    libraryPath = choice.name;
   } else if (choice.listingError) {
     writeLine(fmt::format("Could not list the working directory to find the decryption library: {}",
                           platform->systemMessage(choice.listingError)),

@@ -12,19 +12,13 @@
 #include "engine/file_removal.h"
 #include "engine/folder_rights.h"
 #include "engine/library_abi.h"
+#include "engine/run_events.h"
 #include "engine/run_life.h"
 #include "engine/run_page.h"
 #include "engine/run_platform.h"
 #include "engine/run_report.h"
 #include "engine/run_settings.h"
-
-// What became of one file the scan offered: the library's answer and, after a decryption, what became of
-// the encrypted copy.
-struct FileRecord {
-  const std::wstring& path;  // as the library got it
-  int32_t result;            // the library's FileResult
-  const Removal& removal;    // NotTaken with NotDecrypted unless the library decrypted it
-};
+#include "engine/scan_notes.h"
 
 struct Decryptor {
   RunPage* window = nullptr;  // target of every page call; set by start-up, outlives the Decryptor's use
@@ -33,6 +27,7 @@ struct Decryptor {
   std::wstring testPath;
   std::atomic<uint64_t> decryptedCount{0};
   std::atomic<uint64_t> failedCount{0};
+  ScanTally tally;        // what the scan met besides the library's answers; the run thread's alone
   RunLife run;            // the one run: its phase and its threads
   StopFlag stopped{run};  // true while no run scans or once a stop was requested
   ToolInfo* info = nullptr;
@@ -40,11 +35,11 @@ struct Decryptor {
   InitFn init = nullptr;
   DecryptSingleFileFn decryptSingleFile = nullptr;
   FinishFn finish = nullptr;
-  LogCallback log = nullptr;  // every message of the engine; also handed to Init
-  // Called on the run thread for every file offered, once its removal was decided; may be empty.
-  std::function<void(const FileRecord&)> fileDone;
+  LogCallback log = nullptr;                           // every message of the engine; also handed to Init
   RunPlatform* platform = &systemPlatform();           // the machine a run walks
   FolderRights* folderRights = &systemFolderRights();  // who may change the folders a library comes from
+  RunObserver* observer = nullptr;                     // told of each file and folder and of the end; optional
+  std::wstring libraryPath;                            // the library's file as the working directory listed it
 
   // Created on first call, on the main thread before any other thread exists; never destroyed.
   static Decryptor& instance();
@@ -69,7 +64,8 @@ struct Decryptor {
   FileResult scanFolder(std::wstring root, RootKind kind = RootKind::Folder);
 
   void progressLoop();
-  void requestStop();
+  // True when it stopped something: a scan going on, or a run still starting.
+  bool requestStop();
   // Called once the window is gone (its page says closed()): no file starts any more, the file in hand is
   // finished, the library is finished, and nothing more goes to the page. Returns once the run has ended; meanwhile
   // whileWaiting is called every few milliseconds, so the caller's thread can go on serving what a page call may wait
@@ -84,4 +80,7 @@ struct Decryptor {
   void writeLine(std::string_view message, int level) const {
     if (log) log(message, level);
   }
+
+ private:
+  void tellNotSearched(const std::wstring& path, NotSearchedReason reason, uint32_t error, bool driveRoot);
 };

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/read_only_removal.h"
+
 // What the handle says of the file it reaches.
 struct HandleFacts {
   uint32_t attributes = 0;  // FILE_ATTRIBUTE_*
@@ -17,21 +19,22 @@ struct HandleFacts {
   uint32_t links = 0;       // the number of hard links (names) of the file
 };
 
-class HeldFile {
+// Also a file that can be marked for deletion, a read-only one included (read_only_removal.h): the
+// removal asks for its attributes too.
+class HeldFile : public DeletableFile {
  public:
   virtual ~HeldFile() = default;  // closes the handle; a file marked for deletion goes with its last handle
   virtual bool facts(HandleFacts& facts, uint32_t& error) = 0;
   // The file's final path as the system resolves it now (GetFinalPathNameByHandleW, normalized, with the
   // drive letter: "\\?\C:\..." or "\\?\UNC\server\share\..."); empty with the error when unknown.
   virtual std::wstring finalPath(uint32_t& error) = 0;
-  // Sets the delete disposition on the handle: the name goes when the handle is closed.
-  virtual bool markForDeletion(uint32_t& error) = 0;
   // Writes the bytes at the file's end (a handle opened for appending).
   virtual bool append(std::string_view bytes, uint32_t& error) = 0;
 };
 
 enum class OpenFor {
-  Removal,    // delete access, sharing read, write and delete, an existing file only
+  Removal,    // delete access and the attributes' reading and writing, sharing read, write and delete, an
+              // existing file only
   Appending,  // append-only data access, sharing read and write, an existing file only
   Creating,   // append-only data access and delete access, a new file only (it must not exist yet)
 };

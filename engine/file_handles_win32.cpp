@@ -68,6 +68,16 @@ std::wstring finalPathOf(HANDLE handle, const std::wstring& openedAs, uint32_t& 
   return path;
 }
 
+// FileDispositionInfoEx and its record, as Windows 10 version 1809 defines them; the headers offer them only
+// to programs that require that version, and this one does not.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+struct DispositionEx {
+  DWORD flags;
+};
+constexpr DWORD kDispositionDelete = 0x1;           // FILE_DISPOSITION_FLAG_DELETE
+constexpr DWORD kDispositionPosixSemantics = 0x2;   // FILE_DISPOSITION_FLAG_POSIX_SEMANTICS
+constexpr DWORD kDispositionIgnoreReadOnly = 0x10;  // FILE_DISPOSITION_FLAG_IGNORE_READONLY_ATTRIBUTE
+
 class SystemHeldFile : public HeldFile {
  public:
   SystemHeldFile(HANDLE handle, std::wstring openedAs) : handle_(handle), openedAs_(std::move(openedAs)) {}
@@ -105,6 +115,31 @@ class SystemHeldFile : public HeldFile {
     return false;
   }
 
+  bool markForDeletionIgnoringReadOnly(uint32_t& error) override {
+    DispositionEx disposition{kDispositionDelete | kDispositionPosixSemantics | kDispositionIgnoreReadOnly};
+    if (SetFileInformationByHandle(handle_, kFileDispositionInfoEx, &disposition, sizeof disposition)) return true;
+    error = GetLastError();
+    return false;
+  }
+
+  bool attributes(uint32_t& attributes, uint32_t& error) override {
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(handle_, FileBasicInfo, &basic, sizeof basic)) {
+      error = GetLastError();
+      return false;
+    }
+    attributes = basic.FileAttributes;
+    return true;
+  }
+
+  bool setAttributes(uint32_t attributes, uint32_t& error) override {
+    FILE_BASIC_INFO basic{};  // times of 0 are left as they are
+    basic.FileAttributes = attributes;
+    if (SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic)) return true;
+    error = GetLastError();
+    return false;
+  }
+
   bool append(std::string_view bytes, uint32_t& error) override {
     while (!bytes.empty()) {
       DWORD written = 0;
@@ -131,7 +166,7 @@ class SystemFileHandles : public FileHandles {
     DWORD disposition = OPEN_EXISTING;
     switch (use) {
       case OpenFor::Removal:
-        access |= DELETE;
+        access |= DELETE | FILE_WRITE_ATTRIBUTES;  // the attributes, to remove a read-only file where need be
         share |= FILE_SHARE_DELETE;
         break;
       case OpenFor::Appending:

@@ -48,7 +48,7 @@ Removal removeListedFile(FileHandles& files, const std::wstring& path, const std
     removal.finalPath = finalPath;
     return removal;
   }
-  if (!file->markForDeletion(error)) return refused(Removal::SystemError, error);
+  if (const uint32_t kept = markForDeletionEvenIfReadOnly(*file); kept != 0) return refused(Removal::SystemError, kept);
   return {Removal::Removed, Removal::None, 0, {}};
 }
 

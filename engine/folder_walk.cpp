@@ -46,18 +46,10 @@ uint32_t FolderWalk::enter(const std::wstring& folder) {
   return 0;
 }
 
-void FolderWalk::breakAt(const std::wstring& folder, uint32_t error) {
-  broken_ = error;
-  brokenAt_ = folder;
-  stack_.clear();
-}
-
 bool FolderWalk::open(const std::wstring& root, uint32_t& error) {
   stack_.clear();
   folderToEnter_.clear();
   singleFilePending_ = false;
-  broken_ = 0;
-  brokenAt_.clear();
   uint32_t attributes = 0;
   // Handed to the system, a root with a NUL would be cut there and name its parent instead, over and over.
   if (root.empty() || root.find(L'\0') != std::wstring::npos) {
@@ -87,11 +79,12 @@ bool FolderWalk::next(WalkEntry& entry) {
     return true;
   }
   if (!folderToEnter_.empty()) {
-    const std::wstring folder = std::exchange(folderToEnter_, std::wstring());
+    std::wstring folder = std::exchange(folderToEnter_, std::wstring());
     const uint32_t error = enter(folder);
-    if (error != 0 && error != kErrorAccessDenied && !isGone(error)) {
-      breakAt(folder, error);
-      return false;
+    if (error != 0 && !isGone(error)) {
+      entry = {std::move(folder), error == kErrorAccessDenied ? WalkEntry::FolderDenied : WalkEntry::FolderNotSearched,
+               error};
+      return true;
     }
   }
   ListedName listed;
@@ -99,38 +92,46 @@ bool FolderWalk::next(WalkEntry& entry) {
     Level& level = stack_.back();
     uint32_t error = 0;
     if (!level.listing->next(listed, error)) {
-      if (error != kErrorNoMoreFiles) {
-        breakAt(level.folder, error);
-        return false;
-      }
+      // A listing that breaks off leaves the rest of its folder unseen, never the rest of the root.
+      std::wstring folder = std::move(level.folder);
       stack_.pop_back();
-      continue;
+      if (error == kErrorNoMoreFiles) continue;
+      entry = {std::move(folder), WalkEntry::FolderNotSearched, error};
+      return true;
     }
     if (isDotName(listed.name)) continue;
 
     entry.path = joinPath(level.folder, listed.name);
-    entry.kind = WalkEntry::Other;
-    entry.error = 0;
-    entry.name.clear();
-    entry.folderFinalPath.clear();
-    entry.folderError = 0;
-    switch (classifyListed(listed.attributes, listed.reparseTag)) {
-      case ListedAs::Folder:
-        folderToEnter_ = entry.path;
-        break;
-      case ListedAs::FolderLink:
-      case ListedAs::FileLink:
-        // A link to a file is not the file: the library would write the clean copy beside the link, in the
-        // folder of whoever made it, from a file that may belong to anyone.
-        break;
-      case ListedAs::File:
-        entry.kind = WalkEntry::RegularFile;
-        entry.name = listed.name;
-        entry.folderFinalPath = level.finalPath;
-        entry.folderError = level.finalError;
-        break;
-    }
+    classify(listed, level, entry);
     return true;
   }
   return false;
+}
+
+void FolderWalk::classify(const ListedName& listed, const Level& level, WalkEntry& entry) {
+  entry.kind = WalkEntry::Other;
+  entry.error = 0;
+  entry.name.clear();
+  entry.folderFinalPath.clear();
+  entry.folderError = 0;
+  switch (classifyListed(listed.attributes, listed.reparseTag)) {
+    case ListedAs::Folder:
+      folderToEnter_ = entry.path;
+      break;
+    case ListedAs::FolderLink:
+    case ListedAs::NoData:
+    case ListedAs::FileLink:
+      // A link to a file is not the file: the library would write the clean copy beside the link, in the
+      // folder of whoever made it, from a file that may belong to anyone.
+      break;
+    case ListedAs::NotHere:
+      entry.kind = WalkEntry::NotHere;
+      break;
+    case ListedAs::File:
+      entry.kind = WalkEntry::RegularFile;
+      entry.name = listed.name;
+      entry.folderFinalPath = level.finalPath;
+      entry.folderError = level.finalError;
+      break;
+  }
 }

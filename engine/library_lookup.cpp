@@ -10,6 +10,8 @@ namespace {
 bool isFile(FolderSystem& folders, const ListedName& listed) {
   switch (classifyListed(listed.attributes, listed.reparseTag)) {
     case ListedAs::File:
+    case ListedAs::NotHere:  // a regular file all the same, which the scan alone passes over
+    case ListedAs::NoData:
       return true;
     case ListedAs::FileLink: {
       uint32_t attributes = 0, error = 0;

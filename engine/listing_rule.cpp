@@ -7,6 +7,13 @@ namespace {
 // is taken for a link: the safe side, as a link followed could lead anywhere.
 bool isLinkTag(uint32_t reparseTag) { return reparseTag == 0 || (reparseTag & kTagNameSurrogateBit) != 0; }
 
+// The tags of files whose data is read through the tag's filter as from any file.
+bool keepsDataReadable(uint32_t reparseTag) {
+  return (reparseTag & ~kTagCloudMask) == kTagCloud || reparseTag == kTagDedup || reparseTag == kTagWof;
+}
+
+constexpr uint32_t kDataElsewhere = kAttributeOffline | kAttributeRecallOnOpen | kAttributeRecallOnDataAccess;
+
 }  // namespace
 
 bool isLink(uint32_t attributes, uint32_t reparseTag) {
@@ -14,7 +21,11 @@ bool isLink(uint32_t attributes, uint32_t reparseTag) {
 }
 
 ListedAs classifyListed(uint32_t attributes, uint32_t reparseTag) {
+  const bool reparse = (attributes & kAttributeReparsePoint) != 0;
   const bool link = isLink(attributes, reparseTag);
   if (attributes & kAttributeDirectory) return link ? ListedAs::FolderLink : ListedAs::Folder;
-  return link ? ListedAs::FileLink : ListedAs::File;
+  if (link) return ListedAs::FileLink;
+  if (attributes & kDataElsewhere) return ListedAs::NotHere;
+  if (reparse && !keepsDataReadable(reparseTag)) return ListedAs::NoData;
+  return ListedAs::File;
 }

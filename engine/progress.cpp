@@ -29,11 +29,12 @@ void Decryptor::progressLoop() {
   }
 }
 
-void Decryptor::requestStop() {
-  if (!run.stop()) return;
+bool Decryptor::requestStop() {
+  if (!run.stop()) return false;
   writeLine(
       "The decryption process has been stopped! Waiting for the last file to be decrypted, to avoid corruption...",
       Info);
+  return true;
 }
 
 void Decryptor::windowClosed(const std::function<void()>& whileWaiting) {

@@ -8,9 +8,17 @@
 #include "engine/file_removal.h"
 #include "engine/long_path.h"
 #include "engine/run_report.h"
+#include "engine/scan_notes.h"
 #include "text/encodings.h"
 
 namespace {
+
+// The folder part of a path the walk spelled: everything before its last separator, which a drive root keeps.
+std::wstring_view folderOf(std::wstring_view path) {
+  const size_t last = path.find_last_of(L"\\/");
+  if (last == std::wstring_view::npos) return {};
+  return path.substr(0, last > 0 && path[last - 1] == L':' ? last + 1 : last);
+}
 
 const OptionChoice* findChoice(const std::vector<OptionChoice>& choices, uint32_t id) {
   const auto found = std::find_if(choices.begin(), choices.end(), [id](const OptionChoice& c) { return c.id == id; });
@@ -38,9 +46,9 @@ RunReport scan(Decryptor& decryptor) {
   bool nothingToScan = false;
   const OptionChoice* wholeScan = findChoice(decryptor.options, OptionWholeScan);
   if (wholeScan && wholeScan->checked) {
-    RunPlatform& platform = *decryptor.platform;
-    const auto roots = scannedDriveRoots([&platform](const std::wstring& root) { return platform.driveType(root); });
-    for (const std::wstring& root : roots) {
+    const WholeSystemRoots chosen = wholeSystemRoots(*decryptor.platform);
+    for (const std::string& line : chosen.lines) decryptor.writeLine(line, Info);
+    for (const std::wstring& root : chosen.roots) {
       if (decryptor.stopped) break;
       outcome = worseOf(outcome, decryptor.scanFolder(root, Decryptor::RootKind::Drive));
     }
@@ -59,7 +67,15 @@ RunReport scan(Decryptor& decryptor) {
   if (decryptor.run.progressFailed()) {
     return reportProblem("The decryption process was ended because its progress could not be shown.");
   }
-  return reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+  if (const std::string denied = deniedFoldersLine(decryptor.tally); !denied.empty()) {
+    decryptor.writeLine(denied, Debug);
+  }
+  RunReport report = reportOutcome(outcome, decryptor.decryptedCount, decryptor.failedCount);
+  // What the scan met besides the library's answers follows the outcome: the line after "The decryption
+  // process has ended." is the outcome, and the user guide's watcher reads it so.
+  const std::vector<std::string> notes = scanNoteLines(decryptor.tally);
+  report.lines.insert(report.lines.end(), notes.begin(), notes.end());
+  return report;
 }
 
 }  // namespace
@@ -77,9 +93,12 @@ void Decryptor::startRun(std::unique_ptr<RunSettings> settings) {
   run.launch([this, owned] { runDecryption(std::move(*owned)); });
 }
 
-void Decryptor::endRun(const RunReport& report) {
+void Decryptor::endRun(const RunReport& given) {
+  RunReport report = given;
+  report.stoppedEarly = run.stoppedEarly();
   run.endScan();
   for (const std::string& line : report.lines) writeLine(line, Info);
+  if (observer) observer->runEnded(report);
   if (window->closed()) return;
   const auto call = [&report](auto&& pageCall) {
     if (!report.pageMayBeTheCause) return pageCall();
@@ -174,8 +193,13 @@ bool Decryptor::prepareRun(const RunSettings* settings) {
   InitParams params{newScanPath, newTestPath, newOptions, log};
   std::string errorText;
   if (init(&params, &errorText)) return true;
-  endRun(reportInitFailure(std::move(errorText)));
+  // Nobody may watch a run from the command line: its log must tell that the library refused.
+  endRun(reportInitFailure(std::move(errorText), settings != nullptr));
   return false;
+}
+
+void Decryptor::tellNotSearched(const std::wstring& path, NotSearchedReason reason, uint32_t error, bool driveRoot) {
+  if (observer) observer->notSearched(NotSearched{path, reason, error, driveRoot});
 }
 
 FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
@@ -188,11 +212,13 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
       writeLine(fmt::format("The drive {} was passed over: it holds no medium (the device is not ready).",
                             text::ansi_from_wide(driveOfRoot(root))),
                 Info);
+      tellNotSearched(root, NotSearchedReason::NoMedium, openError, kind == RootKind::Drive);
       return NotEncrypted;
     }
     writeLine(fmt::format("Could not open \"{}\" for scanning: {}", text::ansi_from_wide(root),
                           platform->systemMessage(openError)),
               Info);
+    tellNotSearched(root, NotSearchedReason::CouldNotOpen, openError, kind == RootKind::Drive);
     return Failed;
   }
   const OptionChoice* backup = findChoice(options, OptionBackup);
@@ -200,8 +226,48 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
   const FullPathOf fullPathOf = [this](std::wstring_view path) { return platform->fullPathOf(path); };
 
   WalkEntry entry;
+  std::wstring searched;  // the folder the observer was last told of
   while (!stopped && walk->next(entry)) {
-    if (entry.kind != WalkEntry::RegularFile) continue;
+    if (observer) {
+      const std::wstring_view folder = folderOf(entry.path);
+      if (folder != searched) {
+        searched = folder;
+        observer->searching(searched);
+      }
+    }
+    switch (entry.kind) {
+      case WalkEntry::RegularFile:
+        break;
+      case WalkEntry::Unreadable:
+        writeLine(fmt::format("Could not read the status of \"{}\": {}", text::ansi_from_wide(entry.path),
+                              platform->systemMessage(entry.error)),
+                  Info);
+        ++failedCount;
+        result = Failed;
+        tellNotSearched(entry.path, NotSearchedReason::StatusUnreadable, entry.error, false);
+        continue;
+      case WalkEntry::FolderNotSearched:
+        // Its files were never offered, so the root cannot count as done, whatever was found elsewhere.
+        writeLine(fmt::format("The folder \"{}\" could not be searched: {}", text::ansi_from_wide(entry.path),
+                              platform->systemMessage(entry.error)),
+                  Info);
+        tally.notSearched.add(entry.path);
+        result = Failed;
+        tellNotSearched(entry.path, NotSearchedReason::ListingBroken, entry.error, false);
+        continue;
+      case WalkEntry::FolderDenied:
+        // Passed over without a log line of its own; the count is logged at the end, the observer hears of each.
+        tally.denied.add(entry.path);
+        tellNotSearched(entry.path, NotSearchedReason::AccessDenied, entry.error, false);
+        continue;
+      case WalkEntry::NotHere:
+        ++tally.notHere;
+        if (observer) observer->passedOverAsNotHere(entry.path);
+        continue;
+      case WalkEntry::Other:
+        continue;
+    }
+    bool diskFull = false;
     try {
       // A deep file reaches the library, and its removal the system, in the long-path form, so neither
       // depends on the machine's long-path setting; shorter paths go exactly as the walk spelled them.
@@ -213,27 +279,34 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
         ++failedCount;
       }
       if (code >= NotEncrypted && code <= Failed) result = worseOf(result, static_cast<FileResult>(code));
-      Removal removal;
+      diskFull = code == NoDiskSpace;
+      FileAnswer answer{file.native(), code, EncryptedCopy::Untouched, 0, {}};
       if (code == Decrypted) {
-        removal = keepEncrypted ? Removal{Removal::NotTaken, Removal::BackupChosen, 0, {}}
-                                : removeListedFile(platform->fileHandles(), file.native(), entry.folderFinalPath,
-                                                   entry.name, entry.folderError);
-        const std::string line =
-            removalLine(text::ansi_from_wide(file.native()), removal, platform->systemMessage(removal.error));
-        if (!line.empty()) writeLine(line, Debug);
+        answer.removal = keepEncrypted ? Removal{Removal::NotTaken, Removal::BackupChosen, 0, {}}
+                                       : removeListedFile(platform->fileHandles(), file.native(),
+                                                          entry.folderFinalPath, entry.name, entry.folderError);
+        const Removal& removal = answer.removal;
+        if (removal.reason == Removal::SystemError) {
+          // The file is restored all the same; its encrypted copy must not pass for gone.
+          writeLine(fmt::format("The encrypted file \"{}\" was decrypted but could not be removed: {}",
+                                text::ansi_from_wide(file.native()), platform->systemMessage(removal.error)),
+                    Info);
+        } else if (const std::string line = removalLine(text::ansi_from_wide(file.native()), removal,
+                                                        platform->systemMessage(removal.error));
+                   !line.empty()) {
+          writeLine(line, Debug);
+        }
+        if (removal.outcome != Removal::Removed && removal.reason != Removal::BackupChosen) ++tally.removalsRefused;
+        answer.copy = removal.outcome == Removal::Removed     ? EncryptedCopy::Removed
+                      : removal.reason == Removal::BackupChosen ? EncryptedCopy::KeptAsBackup
+                                                                : EncryptedCopy::RemovalRefused;
+        answer.removalError = removal.error;
       }
-      if (fileDone) fileDone({file.native(), code, removal});
-      if (code == NoDiskSpace) return result;
+      if (observer) observer->fileAnswered(answer);
     } catch (...) {
       // A file the library could not cope with must not end the scan of the others.
     }
-  }
-  if (walk->brokenBy() != 0) {
-    // Files past the break were never offered, so the root cannot count as done, whatever was found so far.
-    writeLine(fmt::format("The scan of \"{}\" ended early at \"{}\": {}", text::ansi_from_wide(root),
-                          text::ansi_from_wide(walk->brokenAt()), platform->systemMessage(walk->brokenBy())),
-              Info);
-    result = Failed;
+    if (diskFull) return result;
   }
   return result;
 }

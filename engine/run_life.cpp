@@ -43,6 +43,7 @@ bool RunLife::stop() {
     }
     if (phase_ != RunPhase::Running) return false;
     phase_ = RunPhase::Stopping;
+    stoppedWhileRunning_ = true;
   }
   phaseChanged_.notify_all();
   return true;

@@ -41,6 +41,8 @@ class RunLife {
   bool stop();
   // A stop was asked for while the run started: it must not scan, and ends as after any stop.
   bool stoppedWhileStarting() const { return stopWhileStarting_.load(); }
+  // A stop was asked for before the scan came to its end, while starting or while scanning.
+  bool stoppedEarly() const { return stopWhileStarting_.load() || stoppedWhileRunning_.load(); }
   // Whatever the phase, from now on the run does not scan; used on every end path.
   void endScan();
   void finish();  // the run has reported
@@ -66,6 +68,7 @@ class RunLife {
   std::atomic<RunPhase> phase_{RunPhase::Idle};
   std::atomic<bool> progressFailed_{false};
   std::atomic<bool> stopWhileStarting_{false};
+  std::atomic<bool> stoppedWhileRunning_{false};
   std::mutex lock_;  // guards the phase changes that the progress thread waits on
   std::condition_variable phaseChanged_;
   std::thread runThread_;       // started and joined on the main thread

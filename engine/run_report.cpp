@@ -8,6 +8,7 @@ constexpr const char* kEndedLine = "The decryption process has ended.";
 
 RunReport reportOutcome(FileResult outcome, uint64_t decryptedCount, uint64_t failedCount) {
   RunReport report;
+  report.outcome = outcome;
   switch (outcome) {
     case NotEncrypted:
       report.finalMessage = "Scan finished, no encrypted files have been found!";
@@ -36,6 +37,7 @@ RunReport reportOutcome(FileResult outcome, uint64_t decryptedCount, uint64_t fa
 
 RunReport reportProblem(std::string_view reason) {
   RunReport report;
+  report.kind = RunReport::Problem;
   report.finalMessage = std::string(reason);
   report.lines = {kEndedLine, report.finalMessage};
   report.showLogPath = true;
@@ -43,9 +45,11 @@ RunReport reportProblem(std::string_view reason) {
   return report;
 }
 
-RunReport reportInitFailure(std::string errorText) {
+RunReport reportInitFailure(std::string errorText, bool logged) {
   RunReport report;
+  report.kind = RunReport::InitRefused;
   report.finalMessage = errorText.empty() ? std::string("Initialization failed.") : std::move(errorText);
+  if (logged) report.lines = {report.finalMessage};
   report.encoding = TextEncoding::Utf8;
   report.showLogPath = true;
   return report;

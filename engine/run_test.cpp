@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -24,6 +25,8 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+
+constexpr uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
 
 // The library's exports and the log are plain function pointers, so their fakes reach the current test's
 // state through these.
@@ -148,6 +151,40 @@ class FakePage : public RunPage {
   Lines calls_;
 };
 
+// Every event of a run, as one line each.
+class RecordingObserver : public RunObserver {
+ public:
+  Lines events;
+  std::optional<RunReport> ended;
+
+  void searching(const std::wstring& folder) override { events.push_back("searching " + narrow(folder)); }
+  void fileAnswered(const FileAnswer& a) override {
+    static const char* const copies[] = {"untouched", "removed", "kept", "refused"};
+    std::string line =
+        "file " + narrow(a.path) + " " + std::to_string(a.answer) + " " + copies[static_cast<int>(a.copy)];
+    if (a.removalError) line += " " + std::to_string(a.removalError);
+    events.push_back(line);
+  }
+  void notSearched(const NotSearched& n) override {
+    static const char* const reasons[] = {"could-not-open", "no-medium", "denied", "broken", "unreadable"};
+    events.push_back(std::string("not-searched ") + narrow(n.path) + " " + reasons[static_cast<int>(n.reason)] + " " +
+                     std::to_string(n.error) + (n.driveRoot ? " drive" : ""));
+  }
+  void runEnded(const RunReport& report) override {
+    ended = report;
+    std::lock_guard guard(library->lock);
+    libraryFinishedFirst = !library->calls.empty() && library->calls.back() == "Finish";
+  }
+  bool libraryFinishedFirst = false;
+
+  Lines without(const std::string& prefix) const {
+    Lines out;
+    for (const std::string& e : events)
+      if (e.rfind(prefix, 0) != 0) out.push_back(e);
+    return out;
+  }
+};
+
 // The machine's folders answering as Windows does, for the real folder walk: what the listing says of each
 // entry (attributes and reparse tag), what a link points to, and roots that cannot be opened.
 class WindowsFolders : public FolderSystem {
@@ -160,9 +197,15 @@ class WindowsFolders : public FolderSystem {
   static constexpr uint32_t kFile = 0x20;  // FILE_ATTRIBUTE_ARCHIVE
   static constexpr uint32_t kFolder = kAttributeDirectory;
 
-  std::map<std::wstring, Node> nodes;             // by full path, roots ("\\?\C:\") included
-  std::map<std::wstring, uint32_t> refusedRoots;  // roots that cannot be opened, with the error
-  TestFiles* handles = nullptr;                   // what the folders' final paths resolve through
+  std::map<std::wstring, Node> nodes;        // by full path, roots ("\\?\C:\") included
+  std::map<std::wstring, uint32_t> refused;  // folders ("<folder>\") that cannot be listed, with the error
+  struct Break {
+    size_t after;  // names listed, "." and ".." included, before the listing breaks off
+    uint32_t error;
+  };
+  std::map<std::wstring, Break> breaks;                // folders ("<folder>\") whose listing breaks off
+  std::map<std::wstring, uint32_t> unreadableTargets;  // links whose target cannot be examined, with the error
+  TestFiles* handles = nullptr;                        // what the folders' final paths resolve through
 
   // The files among the nodes, as their handles show them, for the removal.
   void registerFiles(TestFiles& files) const {
@@ -174,8 +217,8 @@ class WindowsFolders : public FolderSystem {
   std::unique_ptr<FolderListing> list(const std::wstring& given, uint32_t& error) override {
     const std::wstring pattern = handles ? handles->resolved(given) : given;
     const std::wstring folder = pattern.substr(0, pattern.size() - 1);  // "<folder>\" of "<folder>\*"
-    if (const auto refused = refusedRoots.find(folder); refused != refusedRoots.end()) {
-      error = refused->second;
+    if (const auto found = refused.find(folder); found != refused.end()) {
+      error = found->second;
       return nullptr;
     }
     std::vector<ListedName> names;
@@ -188,12 +231,16 @@ class WindowsFolders : public FolderSystem {
       error = kErrorFileNotFound;
       return nullptr;
     }
+    if (const auto broken = breaks.find(folder); broken != breaks.end()) {
+      names.resize(std::min(names.size(), broken->second.after));
+      return std::make_unique<TestListing>(std::move(names), broken->second.error);
+    }
     return std::make_unique<TestListing>(std::move(names));
   }
   bool attributesOf(const std::wstring& given, uint32_t& attributes, uint32_t& error) override {
     const std::wstring path = handles ? handles->resolved(given) : given;
-    if (const auto refused = refusedRoots.find(path); refused != refusedRoots.end()) {
-      error = refused->second;
+    if (const auto found = refused.find(path); found != refused.end()) {
+      error = found->second;
       return false;
     }
     const auto found = nodes.find(path);
@@ -205,6 +252,10 @@ class WindowsFolders : public FolderSystem {
     return true;
   }
   bool targetAttributesOf(const std::wstring& path, uint32_t& attributes, uint32_t& error) override {
+    if (const auto refused = unreadableTargets.find(path); refused != unreadableTargets.end()) {
+      error = refused->second;
+      return false;
+    }
     const auto link = nodes.find(path);
     const auto target = link == nodes.end() ? nodes.end() : nodes.find(link->second.target);
     if (target == nodes.end()) {
@@ -221,17 +272,9 @@ class WindowsFolders : public FolderSystem {
   }
 };
 
-// A listing that breaks after some entries of its root, in one of its folders.
-struct WalkBreak {
-  size_t after = 0;  // entries listed before the break
-  std::wstring folder;
-  uint32_t error = 0;
-};
-
 class FakeWalk : public EntryWalk {
  public:
-  FakeWalk(const std::map<std::wstring, std::vector<WalkEntry>>& trees, const std::map<std::wstring, WalkBreak>& breaks)
-      : trees_(trees), breaks_(breaks) {}
+  explicit FakeWalk(const std::map<std::wstring, std::vector<WalkEntry>>& trees) : trees_(trees) {}
   bool open(const std::wstring& root, uint32_t& error) override {
     const auto found = trees_.find(root);
     if (found == trees_.end()) {
@@ -239,35 +282,23 @@ class FakeWalk : public EntryWalk {
       return false;
     }
     entries_ = found->second;
-    const auto broken = breaks_.find(root);
-    if (broken != breaks_.end()) break_ = broken->second;
     return true;
   }
   bool next(WalkEntry& entry) override {
-    if (break_ && next_ == break_->after) {
-      broken_ = true;
-      return false;
-    }
     if (next_ >= entries_.size()) return false;
     entry = entries_[next_++];
     return true;
   }
-  uint32_t brokenBy() const override { return broken_ ? break_->error : 0; }
-  std::wstring brokenAt() const override { return broken_ ? break_->folder : std::wstring(); }
 
  private:
   const std::map<std::wstring, std::vector<WalkEntry>>& trees_;
-  const std::map<std::wstring, WalkBreak>& breaks_;
   std::vector<WalkEntry> entries_;
   size_t next_ = 0;
-  std::optional<WalkBreak> break_;
-  bool broken_ = false;
 };
 
 class FakeMachine : public RunPlatform {
  public:
   std::map<std::wstring, std::vector<WalkEntry>> trees;  // by root
-  std::map<std::wstring, WalkBreak> breaks;              // by root; roots not named list to their end
   std::map<wchar_t, unsigned> driveTypes;                // letters not named have no root
   std::map<std::wstring, uint32_t> openErrors;           // roots that cannot be opened, with the error
   Lines walked;
@@ -288,6 +319,9 @@ class FakeMachine : public RunPlatform {
     files.files[path];
     return entry;
   }
+  std::map<std::wstring, unsigned> folderTypes;     // mounted folders, by path
+  std::map<std::wstring, std::wstring> dosDevices;  // by drive ("E:"); others answer a volume device
+  std::vector<LocalVolume> volumes;
 
   // A folder of regular files, with the library's answer for each.
   void folder(const std::wstring& root, const std::vector<int32_t>& results) {
@@ -310,16 +344,25 @@ class FakeMachine : public RunPlatform {
   }
   FileHandles& fileHandles() override { return files; }
   unsigned driveType(const std::wstring& root) override {
+    if (root.size() > 3) {
+      const auto mounted = folderTypes.find(root);
+      return mounted == folderTypes.end() ? unsigned{DriveNoRoot} : mounted->second;
+    }
     const auto found = driveTypes.find(root[0]);
     return found == driveTypes.end() ? unsigned{DriveNoRoot} : found->second;
   }
   // Paths in these tests are full already; a relative one resolves under the working directory.
   std::wstring fullPathOf(std::wstring_view path) override { return files.resolved(std::wstring(path)); }
+  std::wstring dosDeviceOf(const std::wstring& drive) override {
+    const auto found = dosDevices.find(drive);
+    return found == dosDevices.end() ? L"\\Device\\HarddiskVolume" + std::to_wstring(drive[0] - L'A') : found->second;
+  }
+  std::vector<LocalVolume> localVolumes() override { return volumes; }
   std::string systemMessage(uint32_t code) override { return "system error " + std::to_string(code); }
 
  private:
   struct RecordingWalk : FakeWalk {
-    explicit RecordingWalk(FakeMachine& machine) : FakeWalk(machine.trees, machine.breaks), machine_(machine) {}
+    explicit RecordingWalk(FakeMachine& machine) : FakeWalk(machine.trees), machine_(machine) {}
     bool open(const std::wstring& root, uint32_t& error) override {
       machine_.walked.push_back(narrow(root));
       if (const auto refused = machine_.openErrors.find(root); refused != machine_.openErrors.end()) {
@@ -478,6 +521,31 @@ TEST_F(Run, DecryptedFilesAreRemovedUnlessBackupIsChecked) {
   }
 }
 
+TEST_F(Run, AReadOnlyEncryptedFileIsRemovedAndARemovalRefusedIsSaidInTheLogAndTheOutcome) {
+  for (const bool newerSystem : {false, true}) {
+    SCOPED_TRACE(newerSystem ? "Windows 10 1809 on" : "an older system");
+    FakeRun fresh;
+    fresh.machine.files.extendedDisposition = newerSystem;
+    fresh.machine.folder(kFolder, {1, 1, 1, 1});
+    fresh.machine.files.files[kFolder + L"\\file0"].facts.attributes |= TestFiles::kReadOnlyAttribute;
+    for (const wchar_t* held : {L"\\file1", L"\\file3"}) {
+      fresh.machine.files.openErrors[kFolder + held] = kErrorSharingViolation;  // open elsewhere, no delete sharing
+    }
+    fresh.runOver(kFolder, {{false, OptionBackup}});
+    EXPECT_EQ(fresh.machine.removed(), (Lines{"D:\\victim\\file0", "D:\\victim\\file2"}));
+    EXPECT_TRUE(
+        fresh.logged("Info: The encrypted file \"D:\\victim\\file1\" was decrypted but could not be removed: "
+                     "system error 32"))
+        << testing::PrintToString(fresh.lib.log);
+    EXPECT_TRUE(fresh.logged("Info: The encrypted file \"D:\\victim\\file3\" was decrypted but could not be removed"));
+    const Lines info = fresh.infoLines();
+    EXPECT_EQ(Lines(info.end() - 3, info.end()),
+              (Lines{kEnded, "The threat is gone!",
+                     "2 restored files left their encrypted copy in place, as it could not be removed; the log names "
+                     "each. Remove them before a later run, which would decrypt them again over the restored files."}));
+  }
+}
+
 TEST_F(Run, WholeSystemScansEligibleDrivesInLetterOrderAndAFullDiskEndsOnlyItsRoot) {
   machine.driveTypes = {{L'A', DriveFixed},   {L'C', DriveFixed},  {L'D', DriveCdRom},  {L'E', DriveRemovable},
                         {L'F', DriveUnknown}, {L'H', DriveRemote}, {L'Y', DriveRamDisk}};
@@ -538,7 +606,7 @@ TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
   EXPECT_EQ(lib.calls.back(), "Finish");
 }
 
-TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersNoFileLinkAndPassesOverADriveWithoutAMedium) {
+TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersOnlyPlainFilesWhoseDataIsHereAndPassesOverADriveWithoutAMedium) {
   constexpr uint32_t kReparse = kAttributeReparsePoint;
   WindowsFolders folders;
   const std::wstring me = L"\\\\?\\C:\\Users\\me";
@@ -548,7 +616,11 @@ TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersNoFileLinkAndPassesO
       {me, {WindowsFolders::kFolder}},
       {me + L"\\OneDrive", {WindowsFolders::kFolder | kReparse, 0x9000301A}},  // IO_REPARSE_TAG_CLOUD_3
       {me + L"\\OneDrive\\Documents", {WindowsFolders::kFolder | kReparse, 0x9000301A}},
-      {me + L"\\OneDrive\\Documents\\report.docx.kyl", {WindowsFolders::kFile | kReparse, 0x9000301A}},
+      {me + L"\\OneDrive\\Documents\\report.docx.kyl", {0x620, 0x9000301A}},  // a placeholder with its data here
+      {me + L"\\OneDrive\\Documents\\online-only.docx.kyl", {0x501620, 0x9000301A}},  // its data in the cloud
+      {me + L"\\AppData", {WindowsFolders::kFolder}},
+      {me + L"\\AppData\\WindowsApps", {WindowsFolders::kFolder}},
+      {me + L"\\AppData\\WindowsApps\\python.exe", {WindowsFolders::kFile | kReparse, 0x8000001B}},  // an alias
       {me + L"\\junction", {WindowsFolders::kFolder | kReparse, 0xA0000003, L"\\\\?\\C:\\Users"}},
       {me + L"\\junction\\through-the-junction.kyl", {}},
       {me + L"\\folder-link", {WindowsFolders::kFolder | kReparse, 0xA000000C, L"\\\\?\\C:\\Users"}},
@@ -560,7 +632,7 @@ TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersNoFileLinkAndPassesO
       {L"\\\\?\\F:\\", {WindowsFolders::kFolder}},
       {L"\\\\?\\F:\\photo.kyl", {}},
   };
-  folders.refusedRoots[L"\\\\?\\E:\\"] = kErrorNotReady;  // an empty card-reader slot
+  folders.refused[L"\\\\?\\E:\\"] = kErrorNotReady;  // an empty card-reader slot
   folders.registerFiles(machine.files);
   machine.folders = &folders;
   machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveRemovable}, {L'F', DriveFixed}};
@@ -574,8 +646,87 @@ TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersNoFileLinkAndPassesO
   EXPECT_EQ(machine.removed(), offered);
   EXPECT_TRUE(logged("Info: The drive E: was passed over: it holds no medium (the device is not ready)."))
       << testing::PrintToString(lib.log);
+  EXPECT_TRUE(logged("Info: 1 file was passed over because its content is not on this computer"));
   EXPECT_EQ(page.endCalls(), (Lines{"setFinalMessage ansi The threat is gone!", "showFinalStep success"}))
-      << "a drive without a medium counts for nothing";
+      << "a drive without a medium, a cloud-only file and an app alias count for nothing";
+}
+
+TEST_F(Run, AFolderWhoseListingFailsIsPassedOverAndItsSiblingsAreStillScanned) {
+  WindowsFolders folders;
+  const std::wstring root = kFolder;
+  folders.nodes = {
+      {root, {WindowsFolders::kFolder}},
+      {root + L"\\a.kyl", {}},
+      {root + L"\\OneDrive", {WindowsFolders::kFolder | kAttributeReparsePoint, 0x9000301A}},
+      {root + L"\\OneDrive\\unseen.kyl", {}},
+      {root + L"\\System Volume Information", {WindowsFolders::kFolder}},
+      {root + L"\\corrupt", {WindowsFolders::kFolder}},
+      {root + L"\\corrupt\\first.kyl", {}},
+      {root + L"\\corrupt\\second.kyl", {}},
+      {root + L"\\later", {WindowsFolders::kFolder}},
+      {root + L"\\later\\b.kyl", {}},
+  };
+  folders.refused[root + L"\\OneDrive\\"] = 1920;  // ERROR_CANT_ACCESS_FILE: its sync client is gone
+  folders.refused[root + L"\\System Volume Information\\"] = kErrorAccessDenied;
+  folders.breaks[root + L"\\corrupt\\"] = {3, 1392};  // ERROR_FILE_CORRUPT after ".", ".." and one name
+  machine.folders = &folders;
+  for (const wchar_t* name : {L"\\a.kyl", L"\\corrupt\\first.kyl", L"\\later\\b.kyl"})
+    lib.results[root + name] = Decrypted;
+
+  runOver(kFolder, {{true, OptionBackup}});
+  EXPECT_EQ(files(), (Lines{"D:\\victim\\a.kyl", "D:\\victim\\corrupt\\first.kyl", "D:\\victim\\later\\b.kyl"}));
+  EXPECT_TRUE(logged("Info: The folder \"D:\\victim\\OneDrive\" could not be searched: system error 1920"))
+      << testing::PrintToString(lib.log);
+  EXPECT_TRUE(logged("Info: The folder \"D:\\victim\\corrupt\" could not be searched: system error 1392"));
+  EXPECT_TRUE(logged("Debug: 1 folder was passed over for lack of access: \"D:\\victim\\System Volume Information\"."));
+  EXPECT_EQ(page.endCalls(),
+            (Lines{"setFinalMessage ansi The recovery process has failed for some files. Only 3 from 3 files were "
+                   "decrypted.",
+                   "setLogPath", "showFinalStep failure"}));
+}
+
+TEST_F(Run, AWholeSystemScanScansEachVolumeOnceAndSaysWhichLettersItPassedOver) {
+  constexpr uint32_t kMountPoint = WindowsFolders::kFolder | kAttributeReparsePoint;
+  WindowsFolders folders;
+  folders.nodes = {
+      {L"\\\\?\\C:\\", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\data", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\data\\x.kyl", {}},
+      {L"\\\\?\\C:\\mnt", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\mnt\\photos", {kMountPoint, 0xA0000003}},  // where a volume without a letter is mounted
+      {L"\\\\?\\C:\\mnt\\photos\\", {kMountPoint, 0xA0000003}},
+      {L"\\\\?\\C:\\mnt\\photos\\p.kyl", {}},
+      {L"\\\\?\\E:\\", {WindowsFolders::kFolder}},  // subst E: C:\data
+      {L"\\\\?\\E:\\x.kyl", {}},
+      {L"\\\\?\\G:\\", {WindowsFolders::kFolder}},
+      {L"\\\\?\\G:\\g.kyl", {}},
+      {L"\\\\?\\H:\\", {WindowsFolders::kFolder}},  // the same volume as G:
+      {L"\\\\?\\H:\\g.kyl", {}},
+  };
+  machine.folders = &folders;
+  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveFixed}, {L'G', DriveRemovable}, {L'H', DriveRemovable}};
+  machine.folderTypes = {{L"C:\\mnt\\photos\\", DriveFixed}};
+  machine.dosDevices = {{L"E:", L"\\??\\C:\\data"}};
+  machine.volumes = {{L"\\\\?\\Volume{1}\\", {L"C:\\"}},
+                     {L"\\\\?\\Volume{2}\\", {L"C:\\mnt\\photos\\"}},
+                     {L"\\\\?\\Volume{3}\\", {L"G:\\", L"H:\\"}},
+                     {L"\\\\?\\Volume{4}\\", {}}};  // mounted nowhere: a recovery partition
+  const Lines offered = {"\\\\?\\C:\\data\\x.kyl", "\\\\?\\G:\\g.kyl", "\\\\?\\C:\\mnt\\photos\\p.kyl"};
+  for (const std::string& path : offered) lib.results[std::wstring(path.begin(), path.end())] = Decrypted;
+
+  runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
+  EXPECT_EQ(files(), offered) << "each file once";
+  const Lines info = infoLines();
+  const Lines expected = {
+      "Scanning system...",
+      "The drive E: was passed over: it shows the folder \"C:\\data\" of the drive C:, which the scan covers.",
+      "The drive H: was passed over: it is the same volume as the drive G:.",
+      "The volume mounted at \"C:\\mnt\\photos\\\" has no drive letter: it is scanned from that folder.",
+      "Network drives that a user mapped are not seen by a program that runs as administrator or as the system "
+      "account, so they are not searched: to search a share, run the tool with -scan-path \\\\server\\share."};
+  ASSERT_GE(info.size(), expected.size() + 1);
+  EXPECT_EQ(Lines(info.begin() + 1, info.begin() + 1 + static_cast<long>(expected.size())), expected);
+  EXPECT_EQ(infoLines().back(), "The threat is gone!");
 }
 
 TEST_F(Run, RootsThatCannotBeOpenedFailUnlessADriveOfAWholeSystemScanHasNoMedium) {
@@ -624,33 +775,74 @@ TEST_F(Run, FilesNeedingTheLongPathFormReachTheLibraryAndTheirRemovalInItShallow
   EXPECT_EQ(machine.removed(), expected) << "the same path the library was given";
 }
 
-TEST_F(Run, AFolderScanCutShortByAnErrorFailsAndSaysWhereItStopped) {
-  machine.folder(kFolder, {1, 1, 1, 1});
-  machine.breaks[kFolder] = {2, L"D:\\victim\\mail", 1117};
+TEST_F(Run, AFolderThatCannotBeSearchedIsPassedOverAndTheRunCannotEndAsDone) {
+  // What the real walk names (FolderWalkOverAWindowsMachine shows it): a folder whose listing failed, its
+  // siblings still walked, and folders denied for lack of access, which every machine has.
+  const std::wstring mail = kFolder + L"\\mail", system = kFolder + L"\\System Volume Information";
+  machine.trees[kFolder] = {{kFolder + L"\\a.kyl", WalkEntry::RegularFile, 0},
+                            {mail, WalkEntry::FolderNotSearched, 1920},
+                            {system, WalkEntry::FolderDenied, 5},
+                            {kFolder + L"\\b.kyl", WalkEntry::RegularFile, 0},
+                            {kFolder + L"\\c", WalkEntry::FolderNotSearched, 1392}};
+  lib.results = {{kFolder + L"\\a.kyl", Decrypted}, {kFolder + L"\\b.kyl", Decrypted}};
   runOver(kFolder);
-  EXPECT_EQ(files(), (Lines{"D:\\victim\\file0", "D:\\victim\\file1"}));
-  EXPECT_TRUE(logged("Info: The scan of \"D:\\victim\" ended early at \"D:\\victim\\mail\": system error 1117"))
+  EXPECT_EQ(files(), (Lines{"D:\\victim\\a.kyl", "D:\\victim\\b.kyl"}));
+  EXPECT_TRUE(logged("Info: The folder \"D:\\victim\\mail\" could not be searched: system error 1920"))
       << testing::PrintToString(lib.log);
+  EXPECT_TRUE(logged("Info: The folder \"D:\\victim\\c\" could not be searched: system error 1392"));
+  EXPECT_TRUE(logged("Debug: 1 folder was passed over for lack of access: \"D:\\victim\\System Volume Information\"."));
   const Lines info = infoLines();
-  EXPECT_EQ(info.back(), "The recovery process has failed for some files. Only 2 from 2 files were decrypted.")
+  EXPECT_EQ(Lines(info.end() - 3, info.end()),
+            (Lines{kEnded, "The recovery process has failed for some files. Only 2 from 2 files were decrypted.",
+                   "2 folders could not be searched, so encrypted files may remain there: \"D:\\victim\\mail\", "
+                   "\"D:\\victim\\c\". The log names each with its error."}))
       << "never the success line over a folder visited only in part";
   EXPECT_EQ(page.endCalls().back(), "showFinalStep failure");
   EXPECT_EQ(lib.calls.back(), "Finish");
 }
 
-TEST_F(Run, ARootCutShortInAWholeSystemScanFailsTheRunButTheLaterRootsAreScanned) {
-  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveFixed}};
-  machine.folder(L"\\\\?\\C:\\", {1, 1});
-  machine.folder(L"\\\\?\\E:\\", {1});
-  machine.breaks[L"\\\\?\\C:\\"] = {1, L"\\\\?\\C:\\Users", 21};
-  runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
-  EXPECT_EQ(machine.walked, (Lines{"\\\\?\\C:\\", "\\\\?\\E:\\"}));
-  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\file0", "\\\\?\\E:\\file0"}));
-  EXPECT_TRUE(logged("The scan of \"\\\\?\\C:\\\" ended early at \"\\\\?\\C:\\Users\": system error 21"));
-  EXPECT_EQ(page.endCalls(),
-            (Lines{"setFinalMessage ansi The recovery process has failed for some files. Only 2 from 2 files were "
-                   "decrypted.",
-                   "setLogPath", "showFinalStep failure"}));
+TEST_F(Run, FoldersDeniedForLackOfAccessChangeNoOutcome) {
+  machine.trees[kFolder] = {machine.listedFile(kFolder + L"\\a.kyl")};
+  for (int i = 0; i < 5; ++i)
+    machine.trees[kFolder].push_back({kFolder + L"\\denied" + std::to_wstring(i), WalkEntry::FolderDenied, 5});
+  lib.results = {{kFolder + L"\\a.kyl", Decrypted}};
+  runOver(kFolder);
+  EXPECT_TRUE(
+      logged("Debug: 5 folders were passed over for lack of access: \"D:\\victim\\denied0\", "
+             "\"D:\\victim\\denied1\", \"D:\\victim\\denied2\", ...."))
+      << testing::PrintToString(lib.log);
+  EXPECT_EQ(infoLines().back(), "The threat is gone!");
+  EXPECT_EQ(page.endCalls().back(), "showFinalStep success");
+}
+
+TEST_F(Run, FilesWhoseDataIsNotHereAreCountedAndNamedInTheOutcomeNeverFailed) {
+  const struct {
+    const char* name;
+    int32_t localFile;  // the library's answer for the one file that is here
+    const char* message;
+    bool success;
+  } cases[] = {
+      {"nothing else encrypted", NotEncrypted, "Scan finished, no encrypted files have been found!", true},
+      {"the local file decrypted", Decrypted, "The threat is gone!", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    fresh.machine.trees[kFolder] = {{kFolder + L"\\online1.kyl", WalkEntry::NotHere, 0},
+                                    fresh.machine.listedFile(kFolder + L"\\here.kyl"),
+                                    {kFolder + L"\\online2.kyl", WalkEntry::NotHere, 0}};
+    fresh.lib.results = {{kFolder + L"\\here.kyl", c.localFile}};
+    fresh.runOver(kFolder);
+    EXPECT_EQ(fresh.files(), Lines{"D:\\victim\\here.kyl"});
+    const Lines info = fresh.infoLines();
+    EXPECT_EQ(Lines(info.end() - 3, info.end()),
+              (Lines{kEnded, c.message,
+                     "2 files were passed over because their content is not on this computer (available online "
+                     "only, or moved to offline storage); encrypted files may be among them: make them available "
+                     "offline and run again."}));
+    EXPECT_EQ(fresh.page.endCalls().back(), c.success ? "showFinalStep success" : "showFinalStep failure");
+    EXPECT_EQ(fresh.decryptor.failedCount, 0u);
+  }
 }
 
 TEST_F(Run, OneRunPerProcess) {
@@ -673,17 +865,29 @@ TEST_F(Run, OneRunPerProcess) {
 
 TEST_F(Run, InitFailureShowsTheLibraryMessageOrAFixedOneAndSkipsFinish) {
   for (const std::string& error : {std::string("Key not found \xC3\xA9"), std::string()}) {
-    SCOPED_TRACE(error);
-    FakeRun fresh;
-    fresh.lib.initSucceeds = false;
-    fresh.lib.initError = error;
-    fresh.runOver(kFolder, {});
-    const std::string shown = error.empty() ? "Initialization failed." : error;
-    EXPECT_EQ(fresh.page.calls(), (Lines{"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"}));
-    EXPECT_EQ(fresh.lib.calls, Lines{"Init"});
-    EXPECT_EQ(fresh.lib.log, Lines{"Info: the library's own line"}) << "the tool logs nothing on this path";
-    fresh.decryptor.requestStop();
-    EXPECT_EQ(fresh.lib.log.size(), 1u);
+    for (const bool fromTheCommandLine : {true, false}) {
+      SCOPED_TRACE(error + (fromTheCommandLine ? ", from the command line" : ", from the page"));
+      FakeRun fresh;
+      fresh.lib.initSucceeds = false;
+      fresh.lib.initError = error;
+      fresh.page.encryptedPath = kFolder;
+      if (fromTheCommandLine) {
+        fresh.runOver(kFolder, {});
+      } else {
+        fresh.runFromThePage();
+      }
+      const std::string shown = error.empty() ? "Initialization failed." : error;
+      Lines pageCalls = {"setFinalMessage utf8 " + shown, "setLogPath", "showFinalStep failure"};
+      if (!fromTheCommandLine) pageCalls.insert(pageCalls.begin(), {"getEncryptedPath", "getTestPath", "getOptions"});
+      EXPECT_EQ(fresh.page.calls(), pageCalls);
+      EXPECT_EQ(fresh.lib.calls, Lines{"Init"});
+      // A run from the command line may have nobody watching: its log tells of the refusal, in one Info line.
+      Lines log = {"Info: the library's own line"};
+      if (fromTheCommandLine) log.push_back("Info: " + shown);
+      EXPECT_EQ(fresh.lib.log, log);
+      EXPECT_FALSE(fresh.decryptor.requestStop());
+      EXPECT_EQ(fresh.lib.log.size(), log.size());
+    }
   }
 }
 
@@ -805,7 +1009,7 @@ TEST_F(Run, AStopAskedForWhileTheLibraryStartsIsKept) {
        false,
        {"Init"},
        {"setFinalMessage utf8 No key", "setLogPath", "showFinalStep failure"},
-       {kStopLine}},
+       {kStopLine, "No key"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -871,6 +1075,111 @@ TEST_F(Run, AnOptionAnswerThatIsNoListOfChoicesEndsTheRunBeforeTheLibraryStarts)
                           "id): the run ends without starting."}));
   EXPECT_EQ(fresh.infoLines(), (Lines{kEnded, shown}));
   EXPECT_EQ(fresh.decryptor.run.phase(), RunPhase::Finished);
+}
+
+TEST_F(Run, TheObserverHearsEachAnswerAndWhatBecameOfTheEncryptedCopy) {
+  const struct {
+    const char* name;
+    std::vector<OptionChoice> options;
+    Lines events;
+  } cases[] = {
+      {"backup unchecked, one removal refused",
+       {{false, OptionBackup}},
+       {"file D:\\victim\\file0 1 removed", "file D:\\victim\\file1 0 untouched", "file D:\\victim\\file2 3 untouched",
+        "file D:\\victim\\file3 1 refused 32", "file D:\\victim\\file4 7 untouched",
+        "file D:\\victim\\file5 2 untouched"}},
+      {"backup checked",
+       {{true, OptionBackup}},
+       {"file D:\\victim\\file0 1 kept", "file D:\\victim\\file1 0 untouched", "file D:\\victim\\file2 3 untouched",
+        "file D:\\victim\\file3 1 kept", "file D:\\victim\\file4 7 untouched", "file D:\\victim\\file5 2 untouched"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    RecordingObserver observer;
+    fresh.decryptor.observer = &observer;
+    fresh.machine.folder(kFolder, {1, 0, 3, 1, 7, 2, 1});    // the full disk ends the root before file6
+    fresh.machine.files.openErrors[kFolder + L"\\file3"] = 32;  // ERROR_SHARING_VIOLATION
+    fresh.runOver(kFolder, c.options);
+    EXPECT_EQ(observer.without("searching"), c.events);
+    EXPECT_EQ(observer.events.front(), "searching D:\\victim") << "told once, before the folder's first entry";
+    ASSERT_TRUE(observer.ended);
+    EXPECT_EQ(observer.ended->kind, RunReport::Outcome);
+    EXPECT_EQ(observer.ended->outcome, Failed);
+    EXPECT_FALSE(observer.ended->stoppedEarly);
+    EXPECT_FALSE(observer.libraryFinishedFirst) << "the observer hears of the end before the library is finished";
+    EXPECT_EQ(fresh.lib.calls.back(), "Finish");
+  }
+}
+
+TEST_F(Run, TheObserverHearsOfEveryFolderAndDriveThatWasNotSearched) {
+  constexpr uint32_t kReparse = kAttributeReparsePoint;
+  WindowsFolders folders;
+  folders.nodes = {
+      {L"\\\\?\\C:\\", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\a.kyl", {}},
+      {L"\\\\?\\C:\\locked", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\locked\\inside.kyl", {}},
+      {L"\\\\?\\C:\\odd-link.kyl", {WindowsFolders::kFile | kReparse, 0xA000000C, L"\\\\?\\C:\\forbidden"}},
+      {L"\\\\?\\C:\\sub", {WindowsFolders::kFolder}},
+      {L"\\\\?\\C:\\sub\\b.kyl", {}},
+  };
+  folders.refused[L"\\\\?\\C:\\locked\\"] = kErrorAccessDenied;
+  folders.refused[L"\\\\?\\E:\\"] = kErrorNotReady;
+  folders.refused[L"\\\\?\\F:\\"] = kErrorAccessDenied;
+  machine.folders = &folders;
+  machine.driveTypes = {{L'C', DriveFixed}, {L'E', DriveRemovable}, {L'F', DriveFixed}};
+  RecordingObserver observer;
+  decryptor.observer = &observer;
+  runOver(kFolder, {{true, OptionBackup}, {true, OptionWholeScan}});
+  EXPECT_EQ(observer.events, (Lines{
+                                 R"(searching \\?\C:\)",
+                                 R"(file \\?\C:\a.kyl 0 untouched)",
+                                 R"(not-searched \\?\C:\locked denied 5)",
+                                 R"(searching \\?\C:\sub)",
+                                 R"(file \\?\C:\sub\b.kyl 0 untouched)",
+                                 R"(not-searched \\?\E:\ no-medium 21 drive)",
+                                 R"(not-searched \\?\F:\ could-not-open 5 drive)",
+                             }));
+  EXPECT_EQ(files(), (Lines{"\\\\?\\C:\\a.kyl", "\\\\?\\C:\\sub\\b.kyl"}));
+  for (const std::string& line : infoLines()) {
+    EXPECT_EQ(line.find("locked"), std::string::npos) << "a folder denied has no Info line of its own: " << line;
+  }
+}
+
+TEST_F(Run, TheObserverHearsWhereAListingBrokeAndHowEachKindOfRunEnded) {
+  machine.folder(kFolder, {1, 1, 1});
+  machine.trees[kFolder].insert(machine.trees[kFolder].begin() + 1, {L"D:\\victim\\mail", WalkEntry::FolderNotSearched, 1117});
+  RecordingObserver observer;
+  decryptor.observer = &observer;
+  runOver(kFolder);
+  EXPECT_EQ(observer.without("file"), (Lines{"searching D:\\victim", "not-searched D:\\victim\\mail broken 1117"}));
+
+  const struct {
+    const char* name;
+    bool initSucceeds;
+    std::wstring scanPath;
+    bool stopInFile;
+    RunReport::Kind kind;
+    bool stoppedEarly;
+  } cases[] = {
+      {"Init refused", false, kFolder, false, RunReport::InitRefused, false},
+      {"nothing to scan", true, L"", false, RunReport::Problem, false},
+      {"stopped", true, kFolder, true, RunReport::Outcome, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeRun fresh;
+    RecordingObserver seen;
+    fresh.decryptor.observer = &seen;
+    fresh.lib.initSucceeds = c.initSucceeds;
+    fresh.machine.folder(kFolder, {1, 1});
+    if (c.stopInFile) fresh.lib.duringFile = [&fresh](const std::wstring&) { fresh.decryptor.requestStop(); };
+    fresh.runOver(c.scanPath);
+    ASSERT_TRUE(seen.ended);
+    EXPECT_EQ(seen.ended->kind, c.kind);
+    EXPECT_EQ(seen.ended->stoppedEarly, c.stoppedEarly);
+  }
 }
 
 TEST_F(Run, ToolInformationReachesThePageInItsOrder) {
@@ -959,12 +1268,15 @@ TEST_F(Run, TheEncryptedFileIsRemovedThroughItsHandleOnlyWhenItIsStillTheListedF
     if (c.afterTheListing) {
       fresh.lib.duringFile = [&](const std::wstring& path) { c.afterTheListing(fresh.machine.files, path); };
     }
-    std::vector<Removal::Outcome> outcomes;
-    fresh.decryptor.fileDone = [&outcomes](const FileRecord& record) { outcomes.push_back(record.removal.outcome); };
+    struct Outcomes : RunObserver {
+      std::vector<Removal::Outcome> seen;
+      void fileAnswered(const FileAnswer& answer) override { seen.push_back(answer.removal.outcome); }
+    } outcomes;
+    fresh.decryptor.observer = &outcomes;
     fresh.runOver(L"D:\\victim", {{false, OptionBackup}});
     EXPECT_EQ(fresh.files(), Lines{narrow(victim.file)});
     EXPECT_EQ(fresh.machine.removed(), c.removed ? Lines{narrow(victim.file)} : Lines{});
-    EXPECT_EQ(outcomes, std::vector<Removal::Outcome>{c.removed ? Removal::Removed : Removal::Refused});
+    EXPECT_EQ(outcomes.seen, std::vector<Removal::Outcome>{c.removed ? Removal::Removed : Removal::Refused});
     if (c.line) {
       EXPECT_TRUE(fresh.logged(std::string("Debug: The encrypted file \"D:\\victim\\sub\\a.kyl\" ") + c.line))
           << testing::PrintToString(fresh.lib.log);

@@ -25,6 +25,8 @@ class TestFiles : public FileHandles {
   std::map<std::wstring, uint32_t> openErrors;    // by path: opening fails with this error
   std::map<std::wstring, uint32_t> folderErrors;  // by folder: its final path cannot be read
   std::vector<std::wstring> removed;              // paths whose marked handle closed, in order
+  bool extendedDisposition = true;                // the system knows FileDispositionInfoEx (Windows 10 1809 on, NTFS)
+  static constexpr uint32_t kReadOnlyAttribute = 0x1;
   std::vector<std::wstring> created;
   std::wstring workingDirectory = L"C:\\work";  // what a relative path is resolved against, at each call
 
@@ -97,8 +99,30 @@ class TestFiles : public FileHandles {
       return true;
     }
     std::wstring finalPath(uint32_t&) override { return files_.finalOf(path_); }
-    bool markForDeletion(uint32_t&) override {
+    // As Windows answers: the plain disposition is refused on a read-only file (ERROR_ACCESS_DENIED); the
+    // extended one, which ignores that attribute, only where the system knows it.
+    bool markForDeletion(uint32_t& error) override {
+      if (files_.files.at(path_).facts.attributes & kReadOnlyAttribute) {
+        error = 5;
+        return false;
+      }
       marked_ = true;
+      return true;
+    }
+    bool markForDeletionIgnoringReadOnly(uint32_t& error) override {
+      if (!files_.extendedDisposition) {
+        error = 87;  // ERROR_INVALID_PARAMETER: before Windows 10 version 1809, on FAT, on many shares
+        return false;
+      }
+      marked_ = true;
+      return true;
+    }
+    bool attributes(uint32_t& attributes, uint32_t&) override {
+      attributes = files_.files.at(path_).facts.attributes;
+      return true;
+    }
+    bool setAttributes(uint32_t attributes, uint32_t&) override {
+      files_.files.at(path_).facts.attributes = attributes == 0x80 ? 0 : attributes;  // NORMAL: none at all
       return true;
     }
     bool append(std::string_view bytes, uint32_t&) override {

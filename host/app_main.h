@@ -8,6 +8,6 @@
 // exit code.
 int uimain(std::function<int()> run_loop);
 
-// Called first of all, before any library is bound, the UI engine's included: the application decides here
-// where libraries may come from.
-void prepare_library_search();
+// Called first of all, before any path is touched or any library is bound, the UI engine's included: the
+// application sets here how the process meets the file system and where libraries may come from.
+void prepare_process();

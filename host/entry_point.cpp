@@ -8,9 +8,9 @@
 #include "host/ole_session.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-  // First of all: from here on no library, the UI engine's and the decryption library's dependencies
-  // included, can come from the working directory by its name alone.
-  prepare_library_search();
+  // First of all: from here on no path raises a system box, and no library, the UI engine's and the
+  // decryption library's dependencies included, can come from the working directory by its name alone.
+  prepare_process();
   set_module_instance(instance);
   int result = 0;
   {

@@ -23,7 +23,9 @@ for preset in recovery-tool recovery-tool-x86; do
   step "building and packing the preset $preset (output in build/logs/package-*$preset*.log)"
   logged "configure-$preset" "configuring the preset $preset" cmake --preset "$preset"
   # Only what the package holds.
-  logged "package-build-$preset" "building the program of the preset $preset" cmake --build --preset "$preset" --target "$preset"
+  console=recovery-run; [[ $preset == recovery-tool-x86 ]] && console=recovery-run-x86
+  logged "package-build-$preset" "building the programs of the preset $preset" \
+    cmake --build --preset "$preset" --target "$preset" "$console"
   rm -rf "$dir/package"
   logged "package-$preset" "packing the preset $preset" bash -c "cd '$dir' && cpack -G ZIP"
   logged "package-$preset-again" "packing the preset $preset a second time" bash -c "cd '$dir' && cpack -G ZIP -B '$second/$preset'"

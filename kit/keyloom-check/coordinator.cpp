@@ -54,7 +54,17 @@ int checkLibrary(const CheckArguments& arguments, const CoordinatorPlatform& pla
                             : Row{rules::kCrtStatImports, rules::title(rules::kCrtStatImports), Status::Skipped,
                                   "the library's file could not be read"}});
     run(SessionKind::Foreign);
-    if (!arguments.samples.empty()) run(SessionKind::Samples);
+    if (!arguments.samples.empty()) {
+      run(SessionKind::Samples);
+      // The run that is killed mid-write leaves its folder to the next one, which is judged.
+      const std::wstring interrupted = work + L"\\" + sessionName(SessionKind::Interrupted);
+      const SessionOutput killed = platform.runSession(SessionKind::Interrupted, interrupted);
+      const bool endedByTheChecker = !killed.end.timedOut && killed.end.exitCode == protocol::kKilledMidWriteExitCode;
+      const SessionOutput judged =
+          endedByTheChecker ? platform.runSession(SessionKind::AfterInterruption, interrupted) : killed;
+      sessions.push_back(protocol::rowsFromSession(judged.protocol, judged.end));
+      run(SessionKind::FullDisk);
+    }
   }
 
   const std::vector<Row> rows = mergeRows(sessions);

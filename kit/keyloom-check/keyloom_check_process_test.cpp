@@ -97,8 +97,9 @@ TEST(KeyloomCheck, PassesTheDemonstrationLibraryWithItsSamples) {
   EXPECT_EQ(report.exit_code, 0u) << report.text;
   EXPECT_EQ(report.with("FAILED"), std::vector<std::string>{});
   EXPECT_EQ(report.with("skipped"), std::vector<std::string>{});
-  for (const char* id : {"sample-letter", "sample-tiny", "sample-empty", "foreign-extension",
-                         "init-missing-test-folder", "init-params-kept", "no-log-after-finish", "crt-stat-imports"}) {
+  for (const char* id :
+       {"sample-letter", "sample-tiny", "sample-empty", "foreign-extension", "init-missing-test-folder",
+        "init-params-kept", "no-log-after-finish", "crt-stat-imports", "interrupted-write", "full-disk-mid-write"}) {
     EXPECT_EQ(report.status.count(id) ? report.status.at(id) : "absent", "passed") << id;
   }
   EXPECT_NE(report.text.find("clean copy written as letter.txt"), std::string::npos);
@@ -264,14 +265,22 @@ INSTANTIATE_TEST_SUITE_P(
             "deletes_a_foreign_file", "alter=random.bin,delete\n", {"foreign-random"}, "random.bin was deleted"},
         Misbehaviour{
             "overwrites_a_foreign_file", "alter=empty.dat,overwrite\n", {"foreign-empty"}, "empty.dat was changed"},
+        // Straight under the final name: a kill leaves a truncated file that the next run keeps as restored,
+        // and a full disk with Replace checked costs the earlier restored file.
+        Misbehaviour{"writes_its_clean_copy_in_place",
+                     "result=doc.enc,1\nalter=doc.enc,write\n",
+                     {"full-disk-mid-write", "interrupted-write"},
+                     "part-written: doc.enc.restored",
+                     true},
         Misbehaviour{"deletes_the_encrypted_sample",
                      kRestoresDoc + "alter=doc.enc,delete\n",
                      {"sample-doc"},
                      "the encrypted file is gone",
                      true},
+        // Its write is also the one the write checks interrupt, and each finds the encrypted file changed.
         Misbehaviour{"overwrites_the_encrypted_sample",
                      kRestoresDoc + "alter=doc.enc,overwrite\n",
-                     {"sample-doc"},
+                     {"full-disk-mid-write", "interrupted-write", "sample-doc"},
                      "the encrypted file was changed",
                      true},
         kThrows,

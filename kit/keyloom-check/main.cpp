@@ -27,7 +27,7 @@ int runSessionProcess(const std::vector<std::wstring>& args) {
     if (key == L"--samples") settings.samplesFolder = value;
     if (key == L"--test-path") settings.testPath = value;
   }
-  const SessionPlatform platform = platform::sessionPlatform(protocolPath);
+  SessionPlatform platform = platform::sessionPlatform(protocolPath);
   platform.makeFolder(settings.workFolder);
   CheckedLibrary library;
   std::string error;
@@ -36,6 +36,7 @@ int runSessionProcess(const std::vector<std::wstring>& args) {
     platform.emit(protocol::kDoneLine);
     return 0;
   }
+  platform::reachWrites(library, platform);
   runSession(library, platform, settings);
   return 0;
 }

@@ -16,6 +16,10 @@ bool loadLibrary(const std::wstring& path, CheckedLibrary& library, std::string&
 // For a session process: protocol lines go to the file, and a crash is written there before the process ends.
 SessionPlatform sessionPlatform(const std::wstring& protocolPath);
 
+// Makes the library's writes reachable by platform.setWriteFault (its own imports of WriteFile); false,
+// leaving setWriteFault empty, where it has none.
+bool reachWrites(const CheckedLibrary& library, SessionPlatform& platform);
+
 // For the checker's own process: sessions are this program started again with --session.
 CoordinatorPlatform coordinatorPlatform(const CheckArguments& arguments);
 

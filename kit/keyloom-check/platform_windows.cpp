@@ -9,6 +9,7 @@
 
 #include "engine/library_loading.h"
 #include "platform.h"
+#include "protocol.h"
 #include "support/child_process.h"
 #include "support/file_tree.h"
 #include "support/fnv1a.h"
@@ -94,6 +95,49 @@ void retireInitParams(InitParams* params) {
   VirtualProtect(params, kPage, PAGE_NOACCESS, &previous);
   const size_t slot = pagesUsed++;
   if (slot < retiredPages.size()) retiredPages[slot] = reinterpret_cast<const BYTE*>(params);
+}
+
+// The library's writes, reached through its own import of WriteFile: while a fault is set, the first write
+// gets half of its bytes in, then the process is ended or the disk is full. Writes the library leaves to the C
+// runtime, and the checker's own, are not reached.
+using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFileFunction systemWriteFile = nullptr;
+std::atomic<WriteFault> writeFault{WriteFault::None};
+std::atomic<bool> writeFaultMet{false};
+
+BOOL WINAPI faultyWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+  const WriteFault fault = writeFault.load();
+  if (fault == WriteFault::None || file == protocolFile) return systemWriteFile(file, data, size, written, overlapped);
+  DWORD done = 0;
+  if (!writeFaultMet.exchange(true) && size / 2 > 0) systemWriteFile(file, data, size / 2, &done, overlapped);
+  if (fault == WriteFault::Kill) TerminateProcess(GetCurrentProcess(), protocol::kKilledMidWriteExitCode);
+  if (written) *written = done;
+  SetLastError(ERROR_DISK_FULL);
+  return FALSE;
+}
+
+// Points every import of `module` that leads to one of `targets` at faultyWriteFile; the count of them.
+int redirectImports(HMODULE module, const std::array<ULONG_PTR, 2>& targets) {
+  if (!module) return 0;
+  const auto* base = reinterpret_cast<BYTE*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE) return 0;
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (directory.VirtualAddress == 0) return 0;
+  int redirected = 0;
+  for (auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
+       ++import) {
+    for (auto* slot = reinterpret_cast<ULONG_PTR*>(const_cast<BYTE*>(base) + import->FirstThunk); *slot; ++slot) {
+      if (*slot != targets[0] && *slot != targets[1]) continue;
+      DWORD previous = 0;
+      if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &previous)) continue;
+      *slot = reinterpret_cast<ULONG_PTR>(&faultyWriteFile);
+      VirtualProtect(slot, sizeof *slot, previous, &previous);
+      ++redirected;
+    }
+  }
+  return redirected;
 }
 
 bool listFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) {
@@ -243,6 +287,7 @@ bool loadLibrary(const std::wstring& path, CheckedLibrary& library, std::string&
     return false;
   }
   library.exports = loaded.exports;
+  library.module = loaded.module;
   library.found = {loaded.exports.getInfo != nullptr, loaded.exports.init != nullptr,
                    loaded.exports.decryptSingleFile != nullptr, loaded.exports.finish != nullptr,
                    exportTableNames(static_cast<HMODULE>(loaded.module))};
@@ -267,6 +312,23 @@ SessionPlatform sessionPlatform(const std::wstring& protocolPath) {
   platform.retireInitParams = &retireInitParams;
   platform.emit = &emitLine;
   return platform;
+}
+
+bool reachWrites(const CheckedLibrary& library, SessionPlatform& platform) {
+  const auto address = [](const wchar_t* module) {
+    const HMODULE handle = GetModuleHandleW(module);
+    return handle ? reinterpret_cast<ULONG_PTR>(reinterpret_cast<void*>(GetProcAddress(handle, "WriteFile"))) : 0;
+  };
+  // kernel32's WriteFile, and kernelbase's, which a library may import instead (through an API set).
+  const std::array<ULONG_PTR, 2> targets = {address(L"kernel32.dll"), address(L"kernelbase.dll")};
+  systemWriteFile = reinterpret_cast<WriteFileFunction>(targets[0]);
+  if (!systemWriteFile || redirectImports(static_cast<HMODULE>(library.module), targets) == 0) return false;
+  platform.setWriteFault = [](WriteFault fault) {
+    const bool met = writeFaultMet.exchange(false);
+    writeFault = fault;
+    return met;
+  };
+  return true;
 }
 
 CoordinatorPlatform coordinatorPlatform(const CheckArguments& arguments) {

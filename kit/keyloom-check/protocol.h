@@ -20,6 +20,9 @@ std::string enterLine(const std::string& id);
 std::string rowLine(const Row& row);
 inline constexpr const char* kDoneLine = "done";
 
+// The exit code of a session that the checker itself ended in the middle of a write (WriteFault::Kill).
+inline constexpr uint32_t kKilledMidWriteExitCode = 0x4b111;
+
 struct SessionEnd {
   bool timedOut = false;
   unsigned timeoutSeconds = 0;

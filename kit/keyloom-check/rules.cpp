@@ -31,6 +31,12 @@ constexpr std::array kRules = {
     Rule{kSamplePrefix, true,
          "a sample is answered Decrypted, its encrypted file stays unchanged, and a new file beside it holds the "
          "clean content"},
+    Rule{kInterruptedWrite, false,
+         "after a run killed in the middle of writing a clean copy, the next run restores the file in full and no "
+         "part-written file stays to be taken for a restored one"},
+    Rule{kFullDiskMidWrite, false,
+         "a disk that fills in the middle of writing gives NoDiskSpace, and the file an earlier run restored stays "
+         "whole (with Replace checked too), with nothing new beside it"},
     Rule{kResultRange, false, "DecryptSingleFile returns only the results 0 to 3"},
     Rule{kNoExceptions, false, "no exception escapes a call into the library"},
     Rule{kFinishReturns, false, "Finish returns"},

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "engine/library_abi.h"
 #include "rules.h"
 #include "support/fnv1a.h"
 #include "text.h"
@@ -124,6 +125,110 @@ Row judgeSample(const SampleCase& sample, const CallResult& result, const Snapsh
   }
   row.status = Status::Failed;
   row.detail = fmt::format("{}: {}", name, fmt::join(problems, "; "));
+  return row;
+}
+
+const SampleCase* sampleForWriteChecks(const SampleSet& samples) {
+  const SampleCase* chosen = nullptr;
+  for (const SampleCase& sample : samples.cases) {
+    if (!chosen || sample.clean.size() > chosen->clean.size()) chosen = &sample;
+  }
+  return chosen;
+}
+
+std::wstring restoredEntry(const SampleCase& sample, const Snapshot& after) {
+  for (const auto& [name, state] : after) {
+    if (name != sample.encryptedName && state.kind == EntryState::File && state.size == sample.clean.size() &&
+        state.hash == support::fnv1a64(sample.clean))
+      return name;
+  }
+  return {};
+}
+
+namespace {
+
+// The encrypted file must be there as it was: the tool removes it itself, and only after Decrypted.
+void checkEncryptedKept(const SampleCase& sample, const Snapshot& after, std::vector<std::string>& problems) {
+  const auto now = after.find(sample.encryptedName);
+  if (now == after.end()) {
+    problems.push_back("the encrypted file is gone");
+  } else if (now->second.kind != EntryState::File || now->second.size != sample.encrypted.size() ||
+             now->second.hash != support::fnv1a64(sample.encrypted)) {
+    problems.push_back("the encrypted file was changed");
+  }
+}
+
+std::string sizeOf(const EntryState& state) { return fmt::format("{} bytes", state.size); }
+
+}  // namespace
+
+Row judgeAfterInterruption(const SampleCase& sample, const CallResult& result, const Snapshot& after) {
+  Row row{rules::kInterruptedWrite, rules::title(rules::kInterruptedWrite), Status::Passed, ""};
+  const std::string name = utf8FromWide(sample.encryptedName);
+  std::vector<std::string> problems;
+  const std::wstring restored = restoredEntry(sample, after);
+  std::vector<std::string> partial;
+  for (const auto& [entry, state] : after) {
+    if (entry == sample.encryptedName || entry == restored || state.kind != EntryState::File) continue;
+    if (state.size < sample.clean.size() || state.hash != support::fnv1a64(sample.clean)) {
+      partial.push_back(
+          fmt::format("{} ({}, the clean content has {})", utf8FromWide(entry), sizeOf(state), sample.clean.size()));
+    }
+  }
+  if (result.threw) {
+    problems.push_back("the next run's call threw (see no-exceptions)");
+  } else if (result.code != Decrypted) {
+    problems.push_back(
+        "the next run answered " + resultName(result.code) + " instead of Decrypted" +
+        (partial.empty() ? std::string() : ": it took the part-written file of the killed run for a restored one"));
+  }
+  if (restored.empty()) problems.push_back("no file holds the clean content afterwards");
+  if (!partial.empty()) {
+    problems.push_back(fmt::format("part-written: {}; a user, or a later run, takes such a file for the restored one",
+                                   fmt::join(partial, ", ")));
+  }
+  checkEncryptedKept(sample, after, problems);
+  if (problems.empty()) {
+    row.detail = fmt::format("{}: killed in the middle of its first write, then restored in full as {}", name,
+                             utf8FromWide(restored));
+    return row;
+  }
+  row.status = Status::Failed;
+  row.detail =
+      fmt::format("{}, after a run killed in the middle of its first write: {}", name, fmt::join(problems, "; "));
+  return row;
+}
+
+Row judgeFullDisk(const SampleCase& sample, const CallResult& result, const Snapshot& before, const Snapshot& after,
+                  const std::wstring& restored) {
+  Row row{rules::kFullDiskMidWrite, rules::title(rules::kFullDiskMidWrite), Status::Passed, ""};
+  const std::string name = utf8FromWide(sample.encryptedName);
+  std::vector<std::string> problems;
+  if (result.threw) {
+    problems.push_back("threw (see no-exceptions)");
+  } else if (result.code != NoDiskSpace) {
+    problems.push_back("answered " + resultName(result.code) +
+                       " instead of NoDiskSpace, which tells the tool to stop writing on that drive");
+  }
+  const auto was = before.find(restored);
+  const auto now = after.find(restored);
+  if (now == after.end()) {
+    problems.push_back(fmt::format("the file an earlier run restored, {}, is gone", utf8FromWide(restored)));
+  } else if (was != before.end() && !(now->second == was->second)) {
+    problems.push_back(fmt::format("the file an earlier run restored, {}, was changed (now {})", utf8FromWide(restored),
+                                   sizeOf(now->second)));
+  }
+  std::vector<std::string> added;
+  for (const std::wstring& entry : newEntries(before, after)) added.push_back(utf8FromWide(entry));
+  if (!added.empty()) problems.push_back(fmt::format("left behind: {}", fmt::join(added, ", ")));
+  checkEncryptedKept(sample, after, problems);
+  if (problems.empty()) {
+    row.detail = fmt::format("{}: the disk filled half-way through; answered NoDiskSpace, {} kept whole", name,
+                             utf8FromWide(restored));
+    return row;
+  }
+  row.status = Status::Failed;
+  row.detail = fmt::format("{}, Replace checked, the disk full half-way through: {}", name, fmt::join(problems, "; "));
   return row;
 }
 

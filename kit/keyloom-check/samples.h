@@ -48,4 +48,20 @@ Row samplesLayoutRow(const SampleSet& samples);
 // before/after: the sample's own folder, holding only its encrypted file before the call.
 Row judgeSample(const SampleCase& sample, const CallResult& result, const Snapshot& before, const Snapshot& after);
 
+// The sample the write checks restore: the one with the most clean content, so that its writing takes
+// more than one write where the library writes in chunks. Null when there is none.
+const SampleCase* sampleForWriteChecks(const SampleSet& samples);
+
+// The entry of after that holds the sample's clean content, other than its encrypted file; empty when none.
+std::wstring restoredEntry(const SampleCase& sample, const Snapshot& after);
+
+// The next run after one killed in the middle of a write: its answer, and the sample's folder afterwards (the
+// encrypted file and whatever the killed run left).
+Row judgeAfterInterruption(const SampleCase& sample, const CallResult& result, const Snapshot& after);
+
+// A restore while the disk fills, with Replace checked: before holds the encrypted file and the file the
+// first restore wrote (restored).
+Row judgeFullDisk(const SampleCase& sample, const CallResult& result, const Snapshot& before, const Snapshot& after,
+                  const std::wstring& restored);
+
 }  // namespace keyloom_check

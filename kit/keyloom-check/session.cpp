@@ -3,6 +3,7 @@
 #include <exception>
 #include <fmt/format.h>
 #include <fmt/ranges.h>
+#include <functional>
 #include <thread>
 
 #include "foreign_files.h"
@@ -62,6 +63,13 @@ class Session {
   CallResult decrypt(const std::wstring& path, const std::string& forWhat);
   void runInfo();
   void runFiles();
+  // The write checks: a valid Init (with Replace checked for the full disk) on the worker thread, then body
+  // with the sample they restore; Finish at the end.
+  void runWithSample(bool replace, const std::string& id, const std::function<void(const SampleCase&)>& body);
+  void runInterrupted(const SampleCase& sample);
+  void runAfterInterruption(const SampleCase& sample);
+  void runFullDisk(const SampleCase& sample);
+  std::wstring sampleFolder(const SampleCase& sample) const { return settings_.workFolder + L"\\" + sample.folderName; }
   std::vector<std::string> fileCheckIds(const std::vector<ForeignFile>& foreign, const SampleSet& samples) const;
   void checkForeign(const std::vector<ForeignFile>& files, bool extensionKnown);
   void checkSamples(const SampleSet& samples);
@@ -311,12 +319,113 @@ void Session::runFiles() {
   worker.join();
 }
 
+void Session::runWithSample(bool replace, const std::string& id, const std::function<void(const SampleCase&)>& body) {
+  const SampleSet samples = loadSamples(settings_.samplesFolder, platform_.reader);
+  const SampleCase* sample = sampleForWriteChecks(samples);
+  enter(rules::kInfoTexts);
+  getInfo();
+  std::thread worker([&] {
+    InitParams params = validParams(settings_.workFolder);
+    for (OptionChoice& choice : params.options) {
+      if (choice.id == OptionOverwrite) choice.checked = replace;
+    }
+    enter(rules::kInitValid);
+    bool accepted = false;
+    std::string errorText;
+    if (!callInit(std::move(params), accepted, errorText) || !accepted) {
+      report(row(id, Status::Skipped, "not checked: Init did not succeed (see init-valid)"));
+    } else if (!sample) {
+      report(row(id, Status::Skipped, "not checked: no sample (see samples-layout)"));
+    } else if (!platform_.setWriteFault) {
+      report(row(id, Status::Skipped, "not checked: the library's writes cannot be reached"));
+    } else {
+      body(*sample);
+      std::string what;
+      if (!callGuarded([&] { library_.exports.finish(); }, what)) noteException("Finish", what);
+      afterCall("Finish");
+    }
+    reportSessionEnd(false);
+  });
+  worker.join();
+}
+
+void Session::runInterrupted(const SampleCase& sample) {
+  const std::wstring folder = sampleFolder(sample);
+  const std::wstring path = folder + L"\\" + sample.encryptedName;
+  if (!platform_.makeFolder(folder) || !platform_.writeFile(path, sample.encrypted, false)) {
+    report(row(rules::kInterruptedWrite, Status::Aborted,
+               "the checker could not copy the sample to " + utf8FromWide(path)));
+    return;
+  }
+  platform_.setWriteFault(WriteFault::Kill);
+  enter(rules::kInterruptedWrite);
+  const CallResult result = decrypt(path, utf8FromWide(sample.encryptedName));
+  // Still here: no write reached the fault, so the process was not ended.
+  platform_.setWriteFault(WriteFault::None);
+  report(row(rules::kInterruptedWrite, Status::Skipped,
+             fmt::format("{}: answered {} without writing through WriteFile, so no write could be interrupted",
+                         utf8FromWide(sample.encryptedName), resultName(result.code))));
+}
+
+void Session::runAfterInterruption(const SampleCase& sample) {
+  const std::wstring folder = sampleFolder(sample);
+  enter(rules::kInterruptedWrite);
+  const CallResult result = decrypt(folder + L"\\" + sample.encryptedName, utf8FromWide(sample.encryptedName));
+  report(judgeAfterInterruption(sample, result, platform_.snapshot(folder)));
+}
+
+void Session::runFullDisk(const SampleCase& sample) {
+  const std::wstring folder = sampleFolder(sample);
+  const std::wstring path = folder + L"\\" + sample.encryptedName;
+  const std::string name = utf8FromWide(sample.encryptedName);
+  if (!platform_.makeFolder(folder) || !platform_.writeFile(path, sample.encrypted, false)) {
+    report(row(rules::kFullDiskMidWrite, Status::Aborted,
+               "the checker could not copy the sample to " + utf8FromWide(path)));
+    return;
+  }
+  enter(rules::kFullDiskMidWrite);
+  const CallResult first = decrypt(path, name);
+  const Snapshot restored = platform_.snapshot(folder);
+  const std::wstring restoredName = restoredEntry(sample, restored);
+  if (first.threw || first.code != Decrypted || restoredName.empty()) {
+    report(row(rules::kFullDiskMidWrite, Status::Skipped,
+               fmt::format("not checked: {} was not restored to begin with (see the sample's own row)", name)));
+    return;
+  }
+  platform_.setWriteFault(WriteFault::DiskFull);
+  const CallResult second = decrypt(path, name);
+  const bool met = platform_.setWriteFault(WriteFault::None);
+  if (!met && !second.threw && second.code != NoDiskSpace) {
+    report(row(rules::kFullDiskMidWrite, Status::Skipped,
+               fmt::format("{}: restored again with Replace checked, the library answered {} without writing through "
+                           "WriteFile, so no write could fail",
+                           name, resultName(second.code))));
+    return;
+  }
+  report(judgeFullDisk(sample, second, restored, platform_.snapshot(folder), restoredName));
+}
+
 void Session::run() {
   log_watch::reset();
-  if (settings_.kind == SessionKind::Info) {
-    runInfo();
-  } else {
-    runFiles();
+  switch (settings_.kind) {
+    case SessionKind::Info:
+      runInfo();
+      break;
+    case SessionKind::Foreign:
+    case SessionKind::Samples:
+      runFiles();
+      break;
+    case SessionKind::Interrupted:
+      runWithSample(false, rules::kInterruptedWrite, [this](const SampleCase& s) { runInterrupted(s); });
+      break;
+    case SessionKind::AfterInterruption:
+      plan({rules::kInterruptedWrite});
+      runWithSample(false, rules::kInterruptedWrite, [this](const SampleCase& s) { runAfterInterruption(s); });
+      break;
+    case SessionKind::FullDisk:
+      plan({rules::kFullDiskMidWrite});
+      runWithSample(true, rules::kFullDiskMidWrite, [this](const SampleCase& s) { runFullDisk(s); });
+      break;
   }
   platform_.emit(protocol::kDoneLine);
 }
@@ -331,12 +440,19 @@ const wchar_t* sessionName(SessionKind kind) {
       return L"foreign";
     case SessionKind::Samples:
       return L"samples";
+    case SessionKind::Interrupted:
+      return L"interrupted";
+    case SessionKind::AfterInterruption:
+      return L"after-interruption";
+    case SessionKind::FullDisk:
+      return L"full-disk";
   }
   return L"";
 }
 
 bool sessionFromName(const std::wstring& name, SessionKind& kind) {
-  for (SessionKind k : {SessionKind::Info, SessionKind::Foreign, SessionKind::Samples}) {
+  for (SessionKind k : {SessionKind::Info, SessionKind::Foreign, SessionKind::Samples, SessionKind::Interrupted,
+                        SessionKind::AfterInterruption, SessionKind::FullDisk}) {
     if (name == sessionName(k)) {
       kind = k;
       return true;

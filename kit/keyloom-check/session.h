@@ -4,6 +4,10 @@
 //   Info     the exports, GetInfo's record, and Init with a missing test folder
 //   Foreign  a valid Init, then files that are not the family's, then Finish
 //   Samples  a valid Init, then the author's samples, then Finish
+//   Interrupted, then AfterInterruption   the first sample restored by a process that is killed in the
+//            middle of its first write, then handed over again by a new process, as the next run would
+//   FullDisk a valid Init with Replace checked, the first sample restored, then restored again while the disk
+//            fills in the middle of the first write
 // Everything the session finds is written as protocol lines (protocol.h).
 #pragma once
 
@@ -20,7 +24,7 @@
 
 namespace keyloom_check {
 
-enum class SessionKind { Info, Foreign, Samples };
+enum class SessionKind { Info, Foreign, Samples, Interrupted, AfterInterruption, FullDisk };
 const wchar_t* sessionName(SessionKind kind);
 bool sessionFromName(const std::wstring& name, SessionKind& kind);
 
@@ -29,7 +33,13 @@ bool sessionFromName(const std::wstring& name, SessionKind& kind);
 struct CheckedLibrary {
   LibraryExports exports;
   ExportsFound found;
+  void* module = nullptr;  // the loaded library, for the checks that reach its writes
 };
+
+// What becomes of the library's writes (through WriteFile) from the next one on. Kill: half of the write
+// reaches the file, then the process ends at once, as a kill or a power loss ends it. DiskFull: half of the
+// write reaches the file and the call answers ERROR_DISK_FULL, as every later one does.
+enum class WriteFault { None, Kill, DiskFull };
 
 // The system around a session; the real one is in platform_windows.cpp, tests pass fakes.
 struct SessionPlatform {
@@ -42,6 +52,9 @@ struct SessionPlatform {
   std::function<InitParams*(InitParams&& params)> placeInitParams;
   std::function<void(InitParams* params)> retireInitParams;
   std::function<void(const std::string& line)> emit;  // one protocol line, on its way before the next call
+  // Sets what becomes of the library's writes; answers whether a write met the fault since it was last set.
+  // Empty where the library's writes cannot be reached.
+  std::function<bool(WriteFault fault)> setWriteFault;
 };
 
 struct SessionSettings {

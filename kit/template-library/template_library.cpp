@@ -9,6 +9,7 @@
 
 #include "library_abi.h"
 #include "path_queries.h"
+#include "safe_restore.h"
 
 namespace {
 
@@ -61,10 +62,48 @@ bool chosen(const std::vector<OptionChoice>& choices, uint32_t id, bool fallback
 // Decrypted the tool deletes the file it handed over.
 bool isOurs(const std::wstring&) { return false; }
 
-// FAMILY: write the clean content under another name beside the encrypted file (never over it), and answer
-// Decrypted only once that file is complete. A full disk is NoDiskSpace; anything else that goes wrong is
-// Failed. Remove a partial clean file (path_queries::removeOwnFile) before answering.
-FileResult restore(const std::wstring&) { return Failed; }
+// FAMILY: the name the clean copy gets, beside the encrypted file (never the encrypted file's own name):
+// here the path without the family's extension.
+std::wstring cleanNameOf(const std::wstring& path) { return path.substr(0, path.size() - 4); }
+
+// FAMILY: decrypt one chunk in place. Chunks come in file order, each kChunkSize long but the last; keep
+// whatever state the cipher carries from one chunk to the next.
+void decryptChunk(uint8_t*, size_t) {}
+
+// A full disk is NoDiskSpace; anything else that goes wrong is Failed.
+FileResult answerFor(uint32_t error, const std::string& what) {
+  log("Template family: could not " + what + " (system error " + std::to_string(error) + ").", 0);
+  return safe_restore::isDiskFull(error) ? NoDiskSpace : Failed;
+}
+
+// Writes the clean content under the temporary name, then moves it into place (safe_restore.h): a kill, a
+// full disk or a failed read leaves neither a truncated file under the clean name nor an earlier restored file
+// spoiled. Answers Decrypted only once the clean file is complete and in place.
+FileResult restore(const std::wstring& path) {
+  safe_restore::Source source;
+  if (const uint32_t error = source.open(path)) return answerFor(error, "open the encrypted file");
+  const std::wstring target = cleanNameOf(path);
+  if (!session.replaceExisting && path_queries::attributesOf(target)) {
+    log("Template family: the clean file already exists and is kept.", 0);
+    return NotEncrypted;
+  }
+  safe_restore::Output output(target);
+  if (const uint32_t error = output.create()) return answerFor(error, "create the clean file");
+  std::vector<uint8_t> buffer;
+  uint64_t copied = 0;
+  const char* step = "";
+  // FAMILY: true to read each chunk back and compare it before the next (costs a read from the cache).
+  constexpr bool kCheckEachWrite = false;
+  if (const uint32_t error =
+          safe_restore::copyThrough(source, output, buffer, decryptChunk, kCheckEachWrite, copied, step)) {
+    return answerFor(error, step);
+  }
+  if (const uint32_t error = output.commit(source, session.replaceExisting)) {
+    if (safe_restore::isTargetThere(error)) return NotEncrypted;  // it appeared meanwhile, and is kept
+    return answerFor(error, "put the clean file in place");
+  }
+  return Decrypted;
+}
 
 }  // namespace
 
@@ -72,16 +111,21 @@ FileResult restore(const std::wstring&) { return Failed; }
 extern "C" {
 
 __declspec(dllexport) bool GetInfo(ToolInfo* info) {
-  // Called once, on the tool's main thread, with a record of zero bytes that the tool keeps.
-  info->name = kName;
-  info->description = kDescription;
-  info->scanPathEnabled = true;
-  info->testPathEnabled = kNeedsTestFolder;
-  info->backupEnabled = true;
-  info->overwriteEnabled = true;
-  info->wholeScanEnabled = true;
-  info->options.assign(std::begin(kOwnOptions), std::end(kOwnOptions));
-  return true;
+  // Called once, on the tool's main thread, with a record of zero bytes that the tool keeps. No exception
+  // may leave an export, this one included: it would end an i386 tool at once.
+  try {
+    info->name = kName;
+    info->description = kDescription;
+    info->scanPathEnabled = true;
+    info->testPathEnabled = kNeedsTestFolder;
+    info->backupEnabled = true;
+    info->overwriteEnabled = true;
+    info->wholeScanEnabled = true;
+    info->options.assign(std::begin(kOwnOptions), std::end(kOwnOptions));
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 __declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
@@ -100,8 +144,11 @@ __declspec(dllexport) bool Init(InitParams* params, std::string* errorText) {
     }
     log("Template family: ready.", 1);
     return true;
-  } catch (const std::exception&) {
-    *errorText = "The library could not start.";
+  } catch (...) {
+    try {
+      *errorText = "The library could not start.";
+    } catch (...) {
+    }
     return false;
   }
 }
@@ -120,7 +167,10 @@ __declspec(dllexport) int32_t DecryptSingleFile(const std::filesystem::path* fil
 
 __declspec(dllexport) bool Finish() {
   // The last call of a run. The log callback may be used until this returns, never after.
-  log("Template family: done.", 1);
+  try {
+    log("Template family: done.", 1);
+  } catch (...) {
+  }
   session = Session{};
   return true;
 }

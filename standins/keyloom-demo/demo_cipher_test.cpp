@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "demo_cipher.h"
 
 namespace {
@@ -32,6 +34,19 @@ TEST(DemoCipher, KeystreamBeginsWithTheKeyAndThenDiffers) {
   demo::applyKeystream(kKey, stream.data(), stream.size());
   EXPECT_EQ(demo::Bytes(stream.begin(), stream.begin() + 16), demo::Bytes(kKey.begin(), kKey.end()));
   EXPECT_NE(demo::Bytes(stream.begin() + 16, stream.end()), demo::Bytes(kKey.begin(), kKey.end()));
+}
+
+TEST(DemoCipher, TheKeystreamInChunksOfAnySizeIsTheKeystreamOfTheWhole) {
+  const demo::Bytes clean = pattern(1000);
+  demo::Bytes whole = clean;
+  demo::applyKeystream(kKey, whole.data(), whole.size());
+  for (size_t chunk : {1u, 3u, 8u, 13u, 64u, 999u}) {
+    demo::Bytes chunked = clean;
+    demo::Keystream stream(kKey);
+    for (size_t at = 0; at < chunked.size(); at += chunk)
+      stream.apply(chunked.data() + at, std::min(chunk, chunked.size() - at));
+    EXPECT_EQ(chunked, whole) << "chunks of " << chunk;
+  }
 }
 
 TEST(DemoCipher, DamagedFilesAreRecognised) {

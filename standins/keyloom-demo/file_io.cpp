@@ -57,10 +57,6 @@ uint32_t writeWholeFile(const std::wstring& path, const std::vector<uint8_t>& co
   return error;
 }
 
-bool isDiskFull(uint32_t error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; }
-
-bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::vector<std::wstring> filesIn(const std::wstring& folder) {
   std::vector<std::wstring> files;
   // One separator between folder and name, also after a root such as "D:\" (the long-path form takes no

@@ -1,4 +1,5 @@
-// Whole-file reads and writes with the system's error codes, which tell a full disk from other faults.
+// Whole-file reads and writes with the system's error codes, for the test folder's pairs and the demonstration
+// family's own tool; restoring goes through the kit's safe_restore.h instead.
 // Every question about a path goes to the system with the path as given: paths may come in the long-path
 // form "\\?\...", which the C runtime's stat beneath std::filesystem's queries does not find on Windows.
 #pragma once
@@ -13,9 +14,6 @@ namespace demo {
 uint32_t readWholeFile(const std::wstring& path, std::vector<uint8_t>& content);
 // Creates or replaces the file. On failure a partly written file is removed.
 uint32_t writeWholeFile(const std::wstring& path, const std::vector<uint8_t>& content);
-
-bool isDiskFull(uint32_t error);
-bool fileExists(const std::wstring& path);
 
 // The full paths of what a folder holds other than subfolders, in the system's listing order; empty when
 // the folder cannot be listed.

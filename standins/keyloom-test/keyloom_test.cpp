@@ -124,9 +124,38 @@ InitParams* initParams = nullptr;
 // Init's callback, kept by copy as the contract allows, for the line Finish leaves behind (finishLog).
 LogCallback initLog = nullptr;
 
+// Init's Replace choice (option 3), for the careless writer.
+bool replaceChosen = false;
+
+// What a library that writes its clean copy straight under the final name does: truncates what is there,
+// writes, and removes the file when a write fails. A kill half-way leaves a truncated file under that name,
+// and a full disk costs the file an earlier run restored. Answers the result a failed write gives, if one did.
+std::optional<int32_t> writeCarelessly(const std::filesystem::path& file) {
+  const std::wstring target = file.native() + L".restored";
+  if (!replaceChosen && GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  const HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return Failed;
+  const HANDLE out =
+      CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::optional<int32_t> failed;
+  if (out == INVALID_HANDLE_VALUE) failed = Failed;
+  char buffer[65536];
+  DWORD got = 0;
+  while (!failed && ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    DWORD written = 0;
+    if (!WriteFile(out, buffer, got, &written, nullptr) || written != got) {
+      failed = GetLastError() == ERROR_DISK_FULL ? NoDiskSpace : Failed;
+    }
+  }
+  CloseHandle(in);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (failed) DeleteFileW(target.c_str());
+  return failed;
+}
+
 // Through the system's own calls on the exact path given, which may be in the long-path form, and so that
 // askFilesystem alone brings std::filesystem's queries into this library.
-void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& file) {
+std::optional<int32_t> alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& file) {
   switch (rule.action) {
     case keyloom_test::AlterRule::Copy:
       CopyFileW(file.c_str(), (file.native() + L".restored").c_str(), FALSE);
@@ -144,7 +173,10 @@ void alter(const keyloom_test::AlterRule& rule, const std::filesystem::path& fil
       CloseHandle(out);
       break;
     }
+    case keyloom_test::AlterRule::Write:
+      return writeCarelessly(file);
   }
+  return std::nullopt;
 }
 
 // appendTo: a line added to files outside what the library was given, once per process. The record says
@@ -194,6 +226,10 @@ EXPORT_INIT bool Init(InitParams* params, std::string* errorText) {
   record(keyloom_test::initLine(*params));
   initParams = params;
   initLog = params->log;
+  replaceChosen = false;
+  for (const OptionChoice& choice : params->options) {
+    if (choice.id == OptionOverwrite) replaceChosen = choice.checked;
+  }
   for (const auto& line : config().initLog) {
     if (params->log) params->log(line.message, line.level);
   }
@@ -226,10 +262,11 @@ EXPORT_DECRYPTSINGLEFILE int32_t DecryptSingleFile(const std::filesystem::path* 
       return Failed;
     }
   }
+  std::optional<int32_t> altered;
   for (const auto& rule : config().alterations) {
-    if (keyloom_test::matchesPattern(rule.pattern, name)) alter(rule, *file);
+    if (keyloom_test::matchesPattern(rule.pattern, name)) altered = alter(rule, *file);
   }
-  const int32_t result = keyloom_test::firstMatch(config().results, name, NotEncrypted);
+  const int32_t result = altered ? *altered : keyloom_test::firstMatch(config().results, name, NotEncrypted);
   record("DecryptSingleFile\t" + path + "\t" + std::to_string(result));
   return result;
 }

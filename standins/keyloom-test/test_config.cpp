@@ -92,6 +92,8 @@ Config parseConfig(std::string_view text) {
         rule.action = AlterRule::Delete;
       else if (action == "overwrite")
         rule.action = AlterRule::Overwrite;
+      else if (action == "write")
+        rule.action = AlterRule::Write;
       else
         continue;
       config.alterations.push_back(rule);

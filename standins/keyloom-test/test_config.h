@@ -12,9 +12,12 @@
 //                                               files matching none answer 0
 //   delay=<pattern>,<milliseconds>              time DecryptSingleFile takes for matching files
 //   throw=<pattern>                             DecryptSingleFile raises an exception for matching files
-//   alter=<pattern>,<copy|delete|overwrite>     what DecryptSingleFile does to a matching file before it
-//                                               answers: copy it to <name>.restored beside it, delete it, or
-//                                               overwrite its content; repeatable, applied in order
+//   alter=<pattern>,<copy|delete|overwrite|write>   what DecryptSingleFile does to a matching file before it
+//                                               answers: copy it to <name>.restored beside it, delete it,
+//                                               overwrite its content, or write its content to <name>.restored
+//                                               the careless way (straight under that name, unless it exists and
+//                                               Replace is unchecked; removed when a write fails, and then the
+//                                               answer is NoDiskSpace or Failed); repeatable, applied in order
 //   useInitParams=<pattern>                     for matching files DecryptSingleFile reads the InitParams
 //                                               record it was given in Init (a library that kept the pointer)
 //   askFilesystem=<pattern>                     for matching files DecryptSingleFile first asks
@@ -56,7 +59,7 @@ struct LogSpec {
 };
 
 struct AlterRule {
-  enum Action { Copy, Delete, Overwrite } action = Copy;
+  enum Action { Copy, Delete, Overwrite, Write } action = Copy;
   std::string pattern;
 };
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "tests/process/run_helpers.h"
 
 namespace {
@@ -57,6 +59,44 @@ INSTANTIATE_TEST_SUITE_P(Table, DemoFamily,
                          testing::Values(DemoCase{"backup_kept", {}, true},
                                          DemoCase{"backup_disabled", {L"-disable-backup"}, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A file without write bits is read-only under Wine, and the plain delete disposition is refused for it there
+// as on Windows; a file this process holds open without delete sharing refuses the tool's removal.
+TEST(DemoFamilyRun, AReadOnlyEncryptedFileIsRemovedAndOneHeldOpenIsSaid) {
+  Sandbox box;
+  const fs::path victim = box.files_dir() / "victim";
+  const fs::path pairs = box.files_dir() / "pairs";
+  make_files(victim, {"letter.txt", "held.txt"});
+  ASSERT_EQ(
+      harness::run_program(L"demo_encrypt.exe",
+                           {victim.wstring(), pairs.wstring(), L"00112233445566778899aabbccddeeff"}, box.files_dir()),
+      0u);
+  const fs::path readOnly = victim / "letter.txt.kyl", held = victim / "held.txt.kyl";
+  ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  const HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+  const auto result = box.run(
+      ToolRun{.library = L"keyloom-demo.dll",
+              .args = {L"start", L"-scan-path", victim.wstring(), L"-test-path", pairs.wstring(), L"-disable-backup"},
+              .scenario = kCloseAtFinalStep});
+  CloseHandle(holder);
+  ASSERT_FALSE(result.timed_out);
+  EXPECT_EQ(harness::read_file(victim / "letter.txt"), "content of letter.txt");
+  EXPECT_FALSE(fs::exists(readOnly)) << "decrypted, so removed although read-only\n" << result.log;
+  EXPECT_EQ(harness::read_file(victim / "held.txt"), "content of held.txt");
+  EXPECT_TRUE(fs::exists(held));
+  const auto messages = result.log_messages();
+  const std::string refused = "The encrypted file \"" + held.string() + "\" was decrypted but could not be removed: ";
+  EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [&](const std::string& m) {
+    return m.starts_with(refused);
+  })) << result.log;
+  EXPECT_TRUE(
+      contains(messages,
+               "1 restored file left its encrypted copy in place, as it could not be removed; the log names "
+               "each. Remove them before a later run, which would decrypt them again over the restored files."));
+  EXPECT_EQ(page_args(result, "setFinalMessage"), std::vector<json>{json::array({"The threat is gone!"})});
+}
 
 TEST(DemoFamilyRun, WithoutAPairInitFailsWithTheLibraryText) {
   Sandbox box;

@@ -116,9 +116,9 @@ int ToolResult::index_of(const std::string& call, const std::string& page_functi
   return -1;
 }
 
-Sandbox::Sandbox() {
+Sandbox::Sandbox(const std::string& apart) {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name() + (apart.empty() ? "" : "." + apart);
   for (char& c : name)
     if (c == '/' || c == '\\' || c == ':') c = '_';
   root_ = fs::temp_directory_path() / "process-tests" / name;

@@ -60,10 +60,11 @@ struct ToolResult {
   int index_of(const std::string& call, const std::string& page_function = {}) const;
 };
 
-// A folder of its own for one test: <temp>\<test name>\ with app\, temp\ and files\.
+// A folder of its own for one test: <temp>\<test name>\ with app\, temp\ and files\. A test that needs a
+// second one at the same time (a second machine, a second run) names it apart.
 class Sandbox {
  public:
-  Sandbox();
+  explicit Sandbox(const std::string& apart = {});
   ~Sandbox();
   const fs::path& root() const { return root_; }
   fs::path app_dir() const { return root_ / "app"; }          // the working directory

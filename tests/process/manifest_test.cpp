@@ -33,4 +33,16 @@ TEST(Manifest, AsksForAdministratorAndLongPaths) {
       << manifest;
 }
 
+TEST(Manifest, TheConsoleProgramStartsAsItIsAndAsksForLongPaths) {
+  const std::string manifest = manifest_of((harness::bin_dir() / CONSOLE_FILE_NAME).wstring());
+  ASSERT_FALSE(manifest.empty()) << "no manifest resource 1 in the console program";
+  // Started by a fleet tool as the system account, or from an elevated prompt: an elevation request would
+  // open a console of its own and lose the exit code and the output.
+  EXPECT_NE(manifest.find(R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)"), std::string::npos);
+  EXPECT_NE(manifest.find(
+                R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true</longPathAware>)"),
+            std::string::npos)
+      << manifest;
+}
+
 }  // namespace

@@ -42,6 +42,12 @@ last_c=$(grep -n -F '\\?\C:\' "$record" | tail -1 | cut -d: -f1)
 [ -n "$last_c" ] && [ "$last_c" -lt "$first_e" ] && [ "$first_e" -lt "$first_g" ] || fail "roots not scanned in letter order"
 tail -1 "$record" | grep -qx Finish || fail "Finish was not the last call"
 
+log=$(find "$prefix/drive_c" -name OstrivelLog.txt | head -1)
+[ -n "$log" ] || fail "no log file"
+grep -qF 'Network drives that a user mapped are not seen by a program that runs as administrator' "$log" \
+  || fail "the log does not say that mapped drives are not searched"
+grep -qF 'was passed over' "$log" && fail "a letter of a drive of its own was passed over"
+
 [ -e "$d/fixed/a.wsd" ] && fail "a decrypted file was kept although Backup was off"
 [ -e "$d/fixed/sub/b.wsd" ] && fail "a decrypted file in a subfolder was kept"
 [ -e "$d/remote/d.wsd" ] && fail "a decrypted file on the network drive was kept"

@@ -4,7 +4,7 @@
 # The programs of a package: each is a CMake target of that name in the x86-64 build and of that name
 # with "-x86" in the i386 build, built from the same commit, signed with the release key and held to this
 # checkout's build by tools/verify-release.sh. A new program goes into a package by adding its name here.
-package_programs=(recovery-tool)
+package_programs=(recovery-tool recovery-run)
 
 # The DLLs every package carries, as they are named in it: the UI engine and the decryption library.
 package_engine=sciter.dll

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/command_line_walk.h"
+#include "command_line/command_line_walk.h"
 
 namespace {
 
@@ -155,6 +155,38 @@ TEST(CommandLineWalk, Cases) {
     EXPECT_EQ(o[1].checked, c.wholeScan) << c.name;
     EXPECT_EQ(o[2].checked, c.replace) << c.name;
   }
+}
+
+TEST(CommandLineWalk, AFrontEndsOwnOptionsAreKnownListedInTheHelpAndHandedBack) {
+  CommandLineSystem system = fakeSystem(false);
+  system.frontEndOptions = {{L"-report", "Writes a report"}, {L"-max-minutes", "Stops in time"}};
+  const auto walk = [&system](std::vector<std::wstring> args) {
+    args.insert(args.begin(), L"C:\tool\recovery-run.exe");
+    return walkCommandLine(args, system);
+  };
+
+  const CommandLineOutcome help = walk({L"-help"});
+  EXPECT_TRUE(help.helpRequested);
+  auto expectedHelp = helpWithoutTestPath();
+  expectedHelp.insert(expectedHelp.end(), {"-report - Writes a report", "-max-minutes - Stops in time"});
+  EXPECT_EQ(std::vector<std::string>(help.logLines.begin() + 1, help.logLines.end()), expectedHelp);
+
+  // The last value wins; a value is taken whatever it looks like; an option at the very end does nothing.
+  const CommandLineOutcome run =
+      walk({L"start", L"-report", L"a.jsonl", L"-full-scan", L"-report", L"-start", L"-max-minutes"});
+  ASSERT_TRUE(run.startRun);
+  EXPECT_FALSE(run.helpRequested);
+  EXPECT_EQ(run.logLines.size(), 1u) << "neither option is unknown";
+  ASSERT_EQ(run.frontEndValues.size(), 2u);
+  EXPECT_TRUE(run.frontEndValues[0].given);
+  EXPECT_EQ(run.frontEndValues[0].value, L"-start");
+  EXPECT_TRUE(run.frontEndValues[1].named);
+  EXPECT_FALSE(run.frontEndValues[1].given);
+  EXPECT_FALSE(walk({L"start", L"-full-scan"}).frontEndValues[0].named);
+
+  const CommandLineOutcome windowed =
+      walkCommandLine({L"tool.exe", L"start", L"-full-scan", L"-report", L"x"}, fakeSystem(false));
+  EXPECT_EQ(windowed.logLines[1], "Ignoring unknown argument \"-report\".") << "only where the front end asks";
 }
 
 TEST(CommandLineWalk, FirstLineListsEveryArgumentAfterOneSpace) {

@@ -1,9 +1,9 @@
-#include "app/command_line_walk.h"
+#include "command_line/command_line_walk.h"
 
 #include <algorithm>
 #include <fmt/format.h>
 
-#include "app/command_line_options.h"
+#include "command_line/command_line_options.h"
 
 namespace {
 
@@ -35,6 +35,10 @@ CommandLineOutcome walkCommandLine(const std::vector<std::wstring>& arguments, c
       if (name == L"-test-path" && !system.testPathEnabled) continue;
       outcome.logLines.push_back(fmt::format("{} - {}", system.toAnsi(name), description));
     }
+    for (const FrontEndOption& option : system.frontEndOptions) {
+      outcome.logLines.push_back(fmt::format("{} - {}", system.toAnsi(option.name), option.description));
+    }
+    outcome.helpRequested = true;
     return outcome;
   }
   if (!contains(arguments, L"-scan-path") && !contains(arguments, L"-full-scan")) {
@@ -45,8 +49,18 @@ CommandLineOutcome walkCommandLine(const std::vector<std::wstring>& arguments, c
   }
 
   bool backup = true, wholeScan = false, replace = false;
+  for (const FrontEndOption& option : system.frontEndOptions) outcome.frontEndValues.push_back({option.name});
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::wstring& argument = arguments[i];
+    const auto frontEnd = std::find_if(outcome.frontEndValues.begin(), outcome.frontEndValues.end(),
+                                       [&argument](const FrontEndValue& v) { return v.name == argument; });
+    if (frontEnd != outcome.frontEndValues.end()) {
+      frontEnd->named = true;
+      if (i + 1 >= arguments.size()) continue;  // nothing follows: the front end decides what that means
+      frontEnd->given = true;
+      frontEnd->value = arguments[++i];
+      continue;
+    }
     const bool isScanPath = argument == L"-scan-path";
     if (isScanPath || argument == L"-test-path") {
       if (i + 1 >= arguments.size()) continue;  // nothing follows: the option does nothing

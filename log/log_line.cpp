@@ -1,4 +1,4 @@
-#include "app/log_line.h"
+#include "log/log_line.h"
 
 #include <fmt/format.h>
 

@@ -1,0 +1,20 @@
+// The program's log file, "OstrivelLog.txt" in the temporary folder: where it is, and how one line is
+// added to it. Both front ends write through here, so a run from the window and one from the console leave
+// the same lines in the same file.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+inline constexpr const char* kLogFileName = "OstrivelLog.txt";
+
+// The full path in the file-system code page (the ANSI code page); empty when the platform cannot report
+// a temporary folder, or its path has no form in the code page, not even its short one.
+std::string logFilePath();
+
+// Appends "[stamp]\t[level]\t[message]\n" in text mode, opening and closing the file for the line, so
+// nothing stays open or buffered between lines; lines from several threads never interleave. A file that
+// cannot be opened loses the line without a word, and the next line tries again. Never throws.
+void writeLogLine(const std::string& path, std::string_view message, int level,
+                  std::chrono::system_clock::time_point when = std::chrono::system_clock::now());

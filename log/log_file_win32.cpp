@@ -1,0 +1,74 @@
+// The log file on the machine: the temporary folder the system reports, and the shared appends.
+#include <windows.h>
+
+#include <share.h>
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+
+#include "log/log_file.h"
+#include "log/log_line.h"
+#include "text/encodings.h"
+
+namespace {
+
+std::wstring temp_directory() {
+  using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
+  static const auto get_temp_path2 = reinterpret_cast<GetTempPath2Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD n = get_temp_path2 ? get_temp_path2(MAX_PATH + 1, buffer) : GetTempPathW(MAX_PATH + 1, buffer);
+  if (n == 0 || n > MAX_PATH) return {};
+  return std::wstring(buffer, n);
+}
+
+// The file is opened by an 8-bit path; a temporary folder whose name the code page cannot express is
+// reached through its short name instead, so the log still lands there.
+std::string file_system_path(const std::wstring& wide) {
+  bool lossy = false;
+  std::string narrow = text::ansi_from_wide(wide, &lossy);
+  if (lossy) {
+    wchar_t short_path[MAX_PATH + 1];
+    const DWORD n = GetShortPathNameW(wide.c_str(), short_path, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return {};
+    narrow = text::ansi_from_wide(std::wstring_view(short_path, n), &lossy);
+    if (lossy) return {};
+  }
+  return narrow;
+}
+
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using OwnedFile = std::unique_ptr<FILE, FileCloser>;
+
+std::mutex& file_lock() {
+  static std::mutex lock;
+  return lock;
+}
+
+}  // namespace
+
+std::string logFilePath() {
+  const std::wstring dir = temp_directory();
+  if (dir.empty()) return {};
+  const std::string folder = file_system_path(dir);
+  if (folder.empty()) return {};
+  return folder + (dir.back() == L'\\' ? "" : "\\") + kLogFileName;
+}
+
+void writeLogLine(const std::string& path, std::string_view message, int level,
+                  std::chrono::system_clock::time_point when) {
+  if (path.empty()) return;
+  try {
+    const std::string line = format_log_line(when, level, message);
+    // Lines from several threads of this process never interleave; other processes share the file.
+    std::lock_guard guard(file_lock());
+    if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) {
+      std::fwrite(line.data(), 1, line.size(), file.get());
+    }
+  } catch (...) {
+    // Out of memory while formatting: the line is lost, the caller goes on.
+  }
+}
