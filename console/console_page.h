@@ -20,7 +20,7 @@ class ConsolePage : public RunPage {
   // A console run always hands the run its settings, so these are never asked.
   std::wstring getEncryptedPath() override { return {}; }
   std::wstring getTestPath() override { return {}; }
-  std::vector<OptionChoice> getOptions() override { return {}; }
+  OptionsAnswer getOptions() override { return {}; }
   void setProgressInfo(std::string_view) override {}
   void setFinalMessage(std::string_view, TextEncoding) override {}
   void setLogPath() override {}

@@ -1240,7 +1240,7 @@ TEST_F(Run, TheEncryptedFileIsRemovedThroughItsHandleOnlyWhenItIsStillTheListedF
     const char* name;
     std::function<void(TestFiles& files, const std::wstring& file)> afterTheListing;  // during the decryption
     bool removed;
-    const char* line;  // the Debug line, when it stays
+    const char* line;  // the line that says why it stays: Info for the system's refusal, Debug for the checks
   } cases[] = {
       {"nothing changed", {}, true, nullptr},
       // The known route: the folder swapped for a junction (to \RPC Control and an object-manager link), so
@@ -1258,7 +1258,7 @@ TEST_F(Run, TheEncryptedFileIsRemovedThroughItsHandleOnlyWhenItIsStillTheListedF
        false, "was kept: it is now a link, not the file that was listed"},
       {"the file held open without sharing delete",
        [](TestFiles& files, const std::wstring& file) { files.openErrors[file] = 32; },  // ERROR_SHARING_VIOLATION
-       false, "could not be removed: system error 32"},
+       false, "was decrypted but could not be removed: system error 32"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -1277,13 +1277,18 @@ TEST_F(Run, TheEncryptedFileIsRemovedThroughItsHandleOnlyWhenItIsStillTheListedF
     EXPECT_EQ(fresh.files(), Lines{narrow(victim.file)});
     EXPECT_EQ(fresh.machine.removed(), c.removed ? Lines{narrow(victim.file)} : Lines{});
     EXPECT_EQ(outcomes.seen, std::vector<Removal::Outcome>{c.removed ? Removal::Removed : Removal::Refused});
+    const Lines info = fresh.infoLines();
     if (c.line) {
-      EXPECT_TRUE(fresh.logged(std::string("Debug: The encrypted file \"D:\\victim\\sub\\a.kyl\" ") + c.line))
+      const std::string level = std::string(c.line).starts_with("was decrypted") ? "Info" : "Debug";
+      EXPECT_TRUE(fresh.logged(level + ": The encrypted file \"D:\\victim\\sub\\a.kyl\" " + c.line))
           << testing::PrintToString(fresh.lib.log);
+      ASSERT_GE(info.size(), 3u);
+      EXPECT_EQ(info[info.size() - 2], "The threat is gone!") << "a file kept is no failure of the decryption";
+      EXPECT_TRUE(info.back().starts_with("1 restored file left its encrypted copy in place")) << info.back();
     } else {
       EXPECT_FALSE(fresh.logged("The encrypted file")) << testing::PrintToString(fresh.lib.log);
+      EXPECT_EQ(info.back(), "The threat is gone!");
     }
-    EXPECT_EQ(fresh.infoLines().back(), "The threat is gone!") << "a file kept is no failure of the decryption";
   }
 }
 
