@@ -283,8 +283,8 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
       FileAnswer answer{file.native(), code, EncryptedCopy::Untouched, 0, {}};
       if (code == Decrypted) {
         answer.removal = keepEncrypted ? Removal{Removal::NotTaken, Removal::BackupChosen, 0, {}}
-                                       : removeListedFile(platform->fileHandles(), file.native(),
-                                                          entry.folderFinalPath, entry.name, entry.folderError);
+                                       : removeListedFile(platform->fileHandles(), file.native(), entry.folderFinalPath,
+                                                          entry.name, entry.folderError);
         const Removal& removal = answer.removal;
         if (removal.reason == Removal::SystemError) {
           // The file is restored all the same; its encrypted copy must not pass for gone.
@@ -297,7 +297,7 @@ FileResult Decryptor::scanFolder(std::wstring root, RootKind kind) {
           writeLine(line, Debug);
         }
         if (removal.outcome != Removal::Removed && removal.reason != Removal::BackupChosen) ++tally.removalsRefused;
-        answer.copy = removal.outcome == Removal::Removed     ? EncryptedCopy::Removed
+        answer.copy = removal.outcome == Removal::Removed       ? EncryptedCopy::Removed
                       : removal.reason == Removal::BackupChosen ? EncryptedCopy::KeptAsBackup
                                                                 : EncryptedCopy::RemovalRefused;
         answer.removalError = removal.error;

@@ -606,7 +606,8 @@ TEST_F(Run, AStopDuringAWholeSystemScanLeavesTheRemainingRootsUnvisited) {
   EXPECT_EQ(lib.calls.back(), "Finish");
 }
 
-TEST_F(Run, AWholeSystemScanEntersCloudFoldersNotLinksOffersOnlyPlainFilesWhoseDataIsHereAndPassesOverADriveWithoutAMedium) {
+TEST_F(Run,
+       AWholeSystemScanEntersCloudFoldersNotLinksOffersOnlyPlainFilesWhoseDataIsHereAndPassesOverADriveWithoutAMedium) {
   constexpr uint32_t kReparse = kAttributeReparsePoint;
   WindowsFolders folders;
   const std::wstring me = L"\\\\?\\C:\\Users\\me";
@@ -1098,7 +1099,7 @@ TEST_F(Run, TheObserverHearsEachAnswerAndWhatBecameOfTheEncryptedCopy) {
     FakeRun fresh;
     RecordingObserver observer;
     fresh.decryptor.observer = &observer;
-    fresh.machine.folder(kFolder, {1, 0, 3, 1, 7, 2, 1});    // the full disk ends the root before file6
+    fresh.machine.folder(kFolder, {1, 0, 3, 1, 7, 2, 1});       // the full disk ends the root before file6
     fresh.machine.files.openErrors[kFolder + L"\\file3"] = 32;  // ERROR_SHARING_VIOLATION
     fresh.runOver(kFolder, c.options);
     EXPECT_EQ(observer.without("searching"), c.events);
@@ -1149,7 +1150,8 @@ TEST_F(Run, TheObserverHearsOfEveryFolderAndDriveThatWasNotSearched) {
 
 TEST_F(Run, TheObserverHearsWhereAListingBrokeAndHowEachKindOfRunEnded) {
   machine.folder(kFolder, {1, 1, 1});
-  machine.trees[kFolder].insert(machine.trees[kFolder].begin() + 1, {L"D:\\victim\\mail", WalkEntry::FolderNotSearched, 1117});
+  machine.trees[kFolder].insert(machine.trees[kFolder].begin() + 1,
+                                {L"D:\\victim\\mail", WalkEntry::FolderNotSearched, 1117});
   RecordingObserver observer;
   decryptor.observer = &observer;
   runOver(kFolder);

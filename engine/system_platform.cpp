@@ -36,7 +36,6 @@ std::vector<std::wstring> pathsOfVolume(const wchar_t* volume) {
   return {};
 }
 
-
 class SystemPlatform : public RunPlatform {
  public:
   std::unique_ptr<EntryWalk> newWalk() override { return std::make_unique<FolderWalk>(systemFolders()); }
