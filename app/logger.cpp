@@ -8,7 +8,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/safe_append.h"
+#include "log/safe_append.h"
 #include "engine/decryptor.h"
 #include "engine/folder_walk.h"
 #include "host/page_call.h"
@@ -42,18 +42,6 @@ std::string shown_path(const std::wstring& wide) {
     if (lossy) return {};
   }
   return narrow;
-}
-
-// The file is written by handle, not in the C runtime's text mode, so its line ends are made here as text
-// mode made them: every line feed becomes CR LF.
-std::string with_crlf(const std::string& line) {
-  std::string out;
-  out.reserve(line.size() + 8);
-  for (char c : line) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
 }
 
 void forward_to_page(std::string_view message) {

@@ -36,7 +36,7 @@ struct Logger {
 
 // Writes one line; also the decryption library's LogCallback. Callable from any thread; never throws. A log
 // whose place holds a link, a file of several names, or a path that leads elsewhere is not written (see
-// app/safe_append.h); the first such refusal is told on the console where there is one.
+// log/safe_append.h); the first such refusal is told on the console where there is one.
 void writeLog(std::string_view message, int level);
 
 // Why the log could not be written, once that happened; empty otherwise.

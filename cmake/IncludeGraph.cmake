@@ -4,11 +4,12 @@ cmake_policy(SET CMP0057 NEW)
 set(folders app console engine host log command_line text support)
 # Two front ends wire the engine to what shows it: app to the window host, console to the console; the
 # console never reaches the host. Both take silent mode's command line (command_line, which builds the
-# engine's run settings) and write the log file (log). text is below them all. support/ serves the kit,
+# engine's run settings) and write the log file (log, which opens it through the engine's interface of
+# file handles). text is below them all. support/ serves the kit,
 # the stand-ins and the tests: no arrow may reach it from the product.
 set(allowed "app->engine" "app->host" "app->command_line" "app->log" "app->text"
             "console->engine" "console->command_line" "console->log" "console->text"
-            "command_line->engine" "command_line->text" "log->text" "engine->text" "host->text")
+            "command_line->engine" "command_line->text" "log->engine" "log->text" "engine->text" "host->text")
 
 set(arrows "")
 foreach(from ${folders})

@@ -20,8 +20,7 @@ set(patterns
   "${not_ident}_w?(fopen|fsopen|wfopen|open|sopen|stat[0-9i]*|access|remove|rename|unlink|mkdir|rmdir|chmod|findfirst[0-9i]*|utime[0-9]*|creat|fullpath)(_s)?[ \t]*\\(")
 
 # <file>|<text on the line>|<why it never sees a path from the walk or the command line>
-set(allowed
-  "log/log_file_win32.cpp|_fsopen|the log file, whose path is the temporary folder's")
+set(allowed)
 
 set(found "")
 foreach(folder ${folders})

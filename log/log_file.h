@@ -13,8 +13,10 @@ inline constexpr const char* kLogFileName = "OstrivelLog.txt";
 // a temporary folder, or its path has no form in the code page, not even its short one.
 std::string logFilePath();
 
-// Appends "[stamp]\t[level]\t[message]\n" in text mode, opening and closing the file for the line, so
-// nothing stays open or buffered between lines; lines from several threads never interleave. A file that
-// cannot be opened loses the line without a word, and the next line tries again. Never throws.
+// Appends "[stamp]\t[level]\t[message]" and CR LF, opening and closing the file for the line, so nothing
+// stays open or buffered between lines; lines from several threads never interleave. The file is opened
+// as safe_append.h says: a link, a second name or a path that leads elsewhere at its place is not written.
+// A file that cannot be opened or is refused loses the line without a word, and the next line tries again.
+// Never throws.
 void writeLogLine(const std::string& path, std::string_view message, int level,
                   std::chrono::system_clock::time_point when = std::chrono::system_clock::now());

@@ -1,4 +1,5 @@
-// The log file as written on Windows: text mode, shared appends, no failure ever reaching the caller.
+// The log file as written on Windows: CR LF line ends, shared appends, nothing planted at its place
+// written to, no failure ever reaching the caller.
 #include "log/log_file.h"
 
 #include <windows.h>
@@ -55,6 +56,20 @@ TEST_F(LogFile, LinesEndWithCrLfAndAppend) {
                         R"(\[[^\]]+\]\t\[Debug\]\t\[two\r\nlines\]\r\n)"
                         R"(\[[^\]]+\]\t\[Unknown\]\t\[\]\r\n)");
   EXPECT_TRUE(std::regex_match(text, line)) << text;
+}
+
+TEST_F(LogFile, ASecondNamePlantedAtItsPlaceIsNotWrittenTo) {
+  // Another user's program can make the log's name a second name of any file it can reach (a hard link);
+  // an append through it would change that file with the tool's rights.
+  const fs::path other = dir_ / "someone-elses.txt";
+  std::ofstream(other, std::ios::binary) << "untouched";
+  ASSERT_TRUE(CreateHardLinkW(file_.wstring().c_str(), other.wstring().c_str(), nullptr)) << GetLastError();
+  writeLog("first", 0);
+  EXPECT_EQ(read_bytes(other), "untouched");
+  fs::remove(file_);
+  writeLog("second", 0);
+  EXPECT_NE(read_bytes(file_).find("[second]"), std::string::npos) << "a plain file made in its place is written";
+  EXPECT_EQ(read_bytes(other), "untouched");
 }
 
 TEST_F(LogFile, UnwritableFileDropsTheLineAndTheNextCallTriesAgain) {

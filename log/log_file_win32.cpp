@@ -1,14 +1,12 @@
 // The log file on the machine: the temporary folder the system reports, and the shared appends.
 #include <windows.h>
 
-#include <share.h>
-
-#include <cstdio>
-#include <memory>
 #include <mutex>
 
+#include "engine/file_handles.h"
 #include "log/log_file.h"
 #include "log/log_line.h"
+#include "log/safe_append.h"
 #include "text/encodings.h"
 
 namespace {
@@ -38,11 +36,6 @@ std::string file_system_path(const std::wstring& wide) {
   return narrow;
 }
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using OwnedFile = std::unique_ptr<FILE, FileCloser>;
-
 std::mutex& file_lock() {
   static std::mutex lock;
   return lock;
@@ -62,12 +55,26 @@ void writeLogLine(const std::string& path, std::string_view message, int level,
                   std::chrono::system_clock::time_point when) {
   if (path.empty()) return;
   try {
-    const std::string line = format_log_line(when, level, message);
-    // Lines from several threads of this process never interleave; other processes share the file.
+    const std::string line = with_crlf(format_log_line(when, level, message));
+    const std::wstring file = text::wide_from_ansi(path);
+    const size_t separator = file.find_last_of(L'\\');
+    if (separator == std::wstring::npos) return;
+    const std::wstring folder = file.substr(0, separator);
+    // Lines from several threads of this process never interleave; other processes share the file. The
+    // folder's final path is asked once per folder, and again while it is unknown.
     std::lock_guard guard(file_lock());
-    if (const OwnedFile file{_fsopen(path.c_str(), "a", _SH_DENYNO)}) {
-      std::fwrite(line.data(), 1, line.size(), file.get());
+    static std::wstring finalPathFor, folderFinalPath;
+    FileHandles& files = systemFileHandles();
+    if (finalPathFor != folder || folderFinalPath.empty()) {
+      uint32_t error = 0;
+      folderFinalPath = files.finalPathOfFolder(folder, error);
+      finalPathFor = folder;
     }
+    // Nothing planted at the log's place (a link, a second name of another file, a path that leads
+    // elsewhere) is written to: the line is dropped, as for a file that cannot be opened.
+    const AppendOpening opening = openForAppending(files, file, folderFinalPath, file.substr(separator + 1));
+    uint32_t error = 0;
+    if (opening.file) opening.file->append(line, error);
   } catch (...) {
     // Out of memory while formatting: the line is lost, the caller goes on.
   }

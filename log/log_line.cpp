@@ -29,3 +29,13 @@ std::string log_time_stamp(std::chrono::system_clock::time_point when) {
 std::string format_log_line(std::chrono::system_clock::time_point when, int level, std::string_view message) {
   return fmt::format("[{}]\t[{}]\t[{}]\n", log_time_stamp(when), log_level_word(level), message);
 }
+
+std::string with_crlf(std::string_view line) {
+  std::string out;
+  out.reserve(line.size() + 8);
+  for (const char c : line) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}

@@ -197,8 +197,11 @@ TEST(ConsoleRun, ALibraryThatRefusesToStartIsLoggedAndPrinted) {
 TEST(ConsoleRun, TheReportHasAStartALinePerFileAndFolderAndTheEnd) {
   Sandbox box;
   make_files(box.files_dir(), {"a-decrypted.kyl", "b-failed.kyl", "c-plain.txt", "d-stuck.kyl"});
-  // A file without write permission cannot be removed, as on Windows.
-  fs::permissions(box.files_dir() / "d-stuck.kyl", fs::perms::owner_write, fs::perm_options::remove);
+  // A file that another program holds open without delete sharing cannot be removed, as on Windows (a
+  // read-only one is removed all the same).
+  const HANDLE holder = CreateFileW((box.files_dir() / "d-stuck.kyl").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const fs::path reports = box.root() / "reports";
   fs::create_directories(reports);
   const std::string config = std::string(kNoTestFolder) + "result=a-*,1\nresult=b-*,3\nresult=d-*,1\n";
@@ -207,7 +210,7 @@ TEST(ConsoleRun, TheReportHasAStartALinePerFileAndFolderAndTheEnd) {
       run_console(box, ConsoleRun{.args = {L"start", L"-scan-path", box.files_dir().wstring(), L"-disable-backup",
                                            L"-report", (reports / L"{computer}.jsonl").wstring()},
                                   .library_config = config});
-  fs::permissions(box.files_dir() / "d-stuck.kyl", fs::perms::owner_write, fs::perm_options::add);
+  CloseHandle(holder);
   EXPECT_EQ(result.exit_code, 6u) << result.err;
   expectOneOutcomeLine(result, box);
 

@@ -1,6 +1,6 @@
 // The log's opening against files that answer as Windows does by handle: what is planted at the log's
 // place is never written, and what the opening itself made at a wrong place is taken back.
-#include "app/safe_append.h"
+#include "log/safe_append.h"
 
 #include <gtest/gtest.h>
 

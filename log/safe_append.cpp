@@ -1,4 +1,4 @@
-#include "app/safe_append.h"
+#include "log/safe_append.h"
 
 #include <fmt/format.h>
 
