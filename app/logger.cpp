@@ -8,13 +8,13 @@
 #include <mutex>
 #include <system_error>
 
-#include "log/safe_append.h"
 #include "engine/decryptor.h"
 #include "engine/folder_walk.h"
 #include "host/page_call.h"
 #include "host/text_conversions.h"
 #include "log/log_file.h"
 #include "log/log_line.h"
+#include "log/safe_append.h"
 #include "text/encodings.h"
 
 namespace {

@@ -199,8 +199,8 @@ TEST(ConsoleRun, TheReportHasAStartALinePerFileAndFolderAndTheEnd) {
   make_files(box.files_dir(), {"a-decrypted.kyl", "b-failed.kyl", "c-plain.txt", "d-stuck.kyl"});
   // A file that another program holds open without delete sharing cannot be removed, as on Windows (a
   // read-only one is removed all the same).
-  const HANDLE holder = CreateFileW((box.files_dir() / "d-stuck.kyl").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE holder = CreateFileW((box.files_dir() / "d-stuck.kyl").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const fs::path reports = box.root() / "reports";
   fs::create_directories(reports);
