@@ -51,7 +51,7 @@ mkdir -p "$work"/{drive/victim,drive/app,key}
 evidence=$(mktemp -d /tmp/release-test-evidence.XXXXXXXX)
 chmod 777 "$evidence"
 # The key never outlives the test.
-trap 'rm -rf "$work/key" "$evidence"; [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix wineserver -k 2>/dev/null' EXIT
+trap 'rm -rf "$work/key" "$evidence" "${readable:-}"; [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix wineserver -k 2>/dev/null' EXIT
 
 # A throwaway code-signing certificate, self-signed, and its key in a PKCS#12 file with a password, in a
 # folder that only root can enter.
@@ -114,7 +114,12 @@ else
   other_engine="engine-x64=$x86/sciter.dll|$x86/sciter.dll (--engine-x64) is built for 32-bit (x86) Windows"
   program_as_library="library-x64=$x64/recovery-tool.exe|$x64/recovery-tool.exe (--library-x64) is a program"
 fi
-printf 'throwaway password\n' > "$work/readable-password"
+# A password file that the check's user can reach and read. Not in the checkout: a checkout under a home
+# folder that only root may enter (as /root is) keeps the user out of everything below it.
+readable=$(mktemp -d /tmp/release-test-readable.XXXXXX)
+chmod 755 "$readable"
+printf 'throwaway password\n' > "$readable/password"
+chmod 644 "$readable/password"
 refusals=(
   "library of the other processor|library-x64=$x86/keyloom-demo.dll|$x86/keyloom-demo.dll (--library-x64)
    is built for 32-bit (x86) Windows"
@@ -125,7 +130,7 @@ refusals=(
   "missing key|pkcs12=$key/absent.p12|the signing key $key/absent.p12 (--pkcs12) does not exist"
   "no key given|pkcs12=|no signing key"
   "key where git could commit it|pkcs12=$root/signing.p12|$root/signing.p12 (--pkcs12) lies in the checkout"
-  "a password file the library check could read|password-file=$work/readable-password|$work/readable-password
+  "a password file the library check could read|password-file=$readable/password|$readable/password
    (--password-file) can be read by the user keyloom-check, which runs the library check"
   "a checkout folder the library check could write to|out=$out|$work/open-to-all, in the checkout, can be written
    by the user keyloom-check"
@@ -134,7 +139,15 @@ refusals=(
 )
 for refusal in "${refusals[@]}"; do
   IFS='|' read -r case replaced says <<<"${refusal//$'\n   '/ }"
-  [[ $case != "a checkout folder"* ]] || mkdir -m 777 "$work/open-to-all"
+  if [[ $case == "a checkout folder"* ]]; then
+    # Only where the user can reach the checkout at all is a folder in it open to the user.
+    if ! setpriv --reuid "$(id -u keyloom-check)" --regid "$(id -g keyloom-check)" --clear-groups -- \
+      test -x "$work" 2>/dev/null; then
+      echo "not tried: $case: the user keyloom-check cannot enter the checkout here at all"
+      continue
+    fi
+    mkdir -m 777 "$work/open-to-all"
+  fi
   release "$replaced" && fail "$case: the release went ahead: $(cat "$work/release.txt")"
   rm -rf "$work/open-to-all"
   grep -qF "REFUSED: $says" "$work/release.txt" ||
