@@ -1,7 +1,5 @@
 #include "app/logger.h"
 
-#include <windows.h>
-
 #include <fmt/format.h>
 
 #include <memory>
@@ -18,31 +16,6 @@
 #include "text/encodings.h"
 
 namespace {
-
-std::wstring temp_directory() {
-  using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
-  static const auto get_temp_path2 = reinterpret_cast<GetTempPath2Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD n = get_temp_path2 ? get_temp_path2(MAX_PATH + 1, buffer) : GetTempPathW(MAX_PATH + 1, buffer);
-  if (n == 0 || n > MAX_PATH) return {};
-  return std::wstring(buffer, n);
-}
-
-// The path as shown to the user in 8-bit text; a temporary folder whose name the code page cannot
-// express is shown by its short name, which still names it.
-std::string shown_path(const std::wstring& wide) {
-  bool lossy = false;
-  std::string narrow = text::ansi_from_wide(wide, &lossy);
-  if (lossy) {
-    wchar_t short_path[MAX_PATH + 1];
-    const DWORD n = GetShortPathNameW(wide.c_str(), short_path, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return {};
-    narrow = text::ansi_from_wide(std::wstring_view(short_path, n), &lossy);
-    if (lossy) return {};
-  }
-  return narrow;
-}
 
 void forward_to_page(std::string_view message) {
   const Logger& logger = Logger::instance();
@@ -87,9 +60,9 @@ Logger& Logger::instance() {
   static Logger* logger = nullptr;
   if (!logger) {
     logger = new Logger();
-    logger->folder = temp_directory();
+    logger->folder = temporaryFolder();
     if (!logger->folder.empty()) {
-      const std::string shown = shown_path(logger->folder);
+      const std::string shown = fileSystemPath(logger->folder);
       if (!shown.empty()) logger->path = shown + (shown.back() == '\\' ? "" : "\\") + kLogFileName;
     }
   }

@@ -9,6 +9,14 @@
 
 inline constexpr const char* kLogFileName = "OstrivelLog.txt";
 
+// The temporary folder the system reports for this account (GetTempPath2W where the system has it), with
+// its trailing separator; empty when it cannot.
+std::wstring temporaryFolder();
+
+// A path in the file-system code page (the ANSI code page), by its short name when its long one has no
+// form there; empty when neither has.
+std::string fileSystemPath(const std::wstring& wide);
+
 // The full path in the file-system code page (the ANSI code page); empty when the platform cannot report
 // a temporary folder, or its path has no form in the code page, not even its short one.
 std::string logFilePath();

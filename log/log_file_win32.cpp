@@ -9,9 +9,7 @@
 #include "log/safe_append.h"
 #include "text/encodings.h"
 
-namespace {
-
-std::wstring temp_directory() {
+std::wstring temporaryFolder() {
   using GetTempPath2Fn = DWORD(WINAPI*)(DWORD, LPWSTR);
   static const auto get_temp_path2 = reinterpret_cast<GetTempPath2Fn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
@@ -21,9 +19,7 @@ std::wstring temp_directory() {
   return std::wstring(buffer, n);
 }
 
-// The file is opened by an 8-bit path; a temporary folder whose name the code page cannot express is
-// reached through its short name instead, so the log still lands there.
-std::string file_system_path(const std::wstring& wide) {
+std::string fileSystemPath(const std::wstring& wide) {
   bool lossy = false;
   std::string narrow = text::ansi_from_wide(wide, &lossy);
   if (lossy) {
@@ -36,6 +32,8 @@ std::string file_system_path(const std::wstring& wide) {
   return narrow;
 }
 
+namespace {
+
 std::mutex& file_lock() {
   static std::mutex lock;
   return lock;
@@ -44,9 +42,9 @@ std::mutex& file_lock() {
 }  // namespace
 
 std::string logFilePath() {
-  const std::wstring dir = temp_directory();
+  const std::wstring dir = temporaryFolder();
   if (dir.empty()) return {};
-  const std::string folder = file_system_path(dir);
+  const std::string folder = fileSystemPath(dir);
   if (folder.empty()) return {};
   return folder + (dir.back() == L'\\' ? "" : "\\") + kLogFileName;
 }
